@@ -1,0 +1,2 @@
+// Linux implementation of the operating-system layer.
+#include "platform/Platform.h"

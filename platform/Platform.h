@@ -1,0 +1,137 @@
+// Everything the engine asks of the operating system, behind one interface.
+// The engine never calls the OS directly: it calls an Env, which tests wrap to
+// inject a full disk, a failing write or a missing volume. Linux meanings of the
+// Windows notions (MS-DOS times, the archive attribute, removable media) are
+// fixed here and nowhere else.
+//
+// Thread safety: an Env has no mutable state; its files are used by one thread
+// at a time.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/Exception.h"
+
+namespace parvex::platform {
+
+// An operating-system failure; the message names the file and the reason
+// (for example "/media/usb/DOCS.002: No space left on device").
+class IoError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// A file opened for reading, sharing allowed with any other access.
+class ReadableFile {
+ public:
+  virtual ~ReadableFile() = default;
+  // Reads up to n bytes; returns the count read, 0 at the end of the file.
+  // Throws IoError on failure.
+  virtual std::size_t Read(void* buffer, std::size_t n) = 0;
+  // Positions the next Read at offset from the start. Throws IoError.
+  virtual void Seek(std::int64_t offset) = 0;
+  virtual std::int64_t Size() = 0;  // throws IoError
+};
+
+// A file opened for writing, with its writes buffered.
+class WritableFile {
+ public:
+  virtual ~WritableFile() = default;
+  // Appends n bytes at the current end. Throws IoError.
+  virtual void Write(const void* data, std::size_t n) = 0;
+  // Overwrites n bytes at offset, which lies before the current end (used to
+  // patch a length written earlier). Throws IoError.
+  virtual void WriteAt(std::int64_t offset, const void* data, std::size_t n) = 0;
+  // Bytes in the file so far, buffered ones included.
+  virtual std::int64_t Position() const = 0;
+  // Writes out the buffer and closes the file. Throws IoError (disk full shows
+  // up here at the latest). Safe to call twice; the destructor closes silently.
+  virtual void Close() = 0;
+};
+
+struct DirEntry {
+  std::string name;        // the entry's own name, without directory
+  bool isDirectory = false;
+};
+
+class Env {
+ public:
+  virtual ~Env() = default;
+
+  // The Env the engine uses unless it is given another (the real file system).
+  static Env* Default();
+
+  // Entries of the directory part of `pattern` whose names match its last
+  // component, in which `*` and `?` are wildcards (case-sensitive). Every kind of
+  // entry matches, hidden ones included; "." and ".." never do. Sorted by the
+  // byte order of their names. A missing directory gives no entries.
+  virtual std::vector<DirEntry> FindMatches(const std::string& pattern) = 0;
+
+  // True when `path` names an existing regular file (following links).
+  virtual bool FileExists(const std::string& path) = 0;
+  virtual bool DirectoryExists(const std::string& path) = 0;
+  // Creates `path` and every missing parent; true when it exists as a directory afterwards.
+  virtual bool CreateDirectories(const std::string& path) = 0;
+
+  // Throws IoError when the file cannot be opened.
+  virtual std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) = 0;
+  // Creates the file, replacing an existing one. Throws IoError.
+  virtual std::unique_ptr<WritableFile> Create(const std::string& path) = 0;
+  // Opens an existing file for writing at its end. Throws IoError.
+  virtual std::unique_ptr<WritableFile> OpenForAppend(const std::string& path) = 0;
+
+  // The file's modification time as an MS-DOS local date-time (date in the high
+  // 16 bits), clamped to 1980-01-01 00:00:00 .. 2107-12-31 23:59:58; -1 when the
+  // file does not exist.
+  virtual std::int32_t GetDosFileTime(const std::string& path) = 0;
+  // Sets the modification and access times from an MS-DOS local date-time.
+  // Returns false when that fails.
+  virtual bool SetDosFileTime(const std::string& path, std::uint32_t dosTime) = 0;
+
+  // The archive attribute, kept in the user.parvex.archived extended attribute
+  // (modification time and size at the last store). A file has it when the
+  // attribute is absent or stale; without extended attributes every file has it.
+  virtual bool HasArchiveAttribute(const std::string& path) = 0;
+  // Records the file as stored; silently does nothing where that is impossible.
+  virtual void ClearArchiveAttribute(const std::string& path) = 0;
+
+  // Bytes free for the user on the file system that holds `directory`; -1 on failure.
+  virtual std::int64_t FreeSpace(const std::string& directory) = 0;
+
+  // True when `path` lies on removable media (its block device is removable or
+  // sits on a USB bus).
+  virtual bool IsRemovable(const std::string& path) = 0;
+
+  // The current time (tests fix it).
+  virtual std::time_t Now() = 0;
+};
+
+// A date and a time as the user's locale writes them (LC_TIME): the short date
+// (for example 08/12/26 or 12/08/2026) and the long time (for example 14:05:09).
+std::string ShortDateText(std::time_t t);
+std::string LongTimeText(std::time_t t);
+
+// MS-DOS local date-time conversions (two-second steps, seconds rounded down,
+// clamped to 1980-01-01 00:00:00 .. 2107-12-31 23:59:58).
+std::uint32_t ToDosTime(std::time_t t);
+std::time_t FromDosTime(std::uint32_t dosTime);
+
+// Path helpers. The directory part of `path` up to and including its last '/'
+// ("" when there is none), and the part after it.
+std::string DirectoryPart(const std::string& path);
+std::string NamePart(const std::string& path);
+// `path` made absolute against `base` (an absolute path stays as it is); "." and
+// ".." components and doubled separators are resolved lexically.
+std::string MakeAbsolute(const std::string& path, const std::string& base);
+// The process's current directory.
+std::string CurrentDirectory();
+
+// Wildcard match of one name against a pattern with `*` and `?`.
+bool WildcardMatch(const std::string& pattern, const std::string& name);
+
+}  // namespace parvex::platform

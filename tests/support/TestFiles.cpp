@@ -1,0 +1,101 @@
+#include "tests/support/TestFiles.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <stdexcept>
+
+#include <stdlib.h>
+
+namespace fs = std::filesystem;
+
+namespace parvex::test {
+
+TempDir::TempDir() {
+  std::string pattern = (fs::temp_directory_path() / "parvex-test-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+  fs::remove_all(path_, ec);
+}
+
+Bytes RandomBytes(std::size_t n, std::uint32_t seed) {
+  std::mt19937 rng(seed);
+  Bytes out(n);
+  for (auto& b : out) b = static_cast<std::uint8_t>(rng());
+  return out;
+}
+
+Bytes TextLike(std::size_t n, std::uint32_t seed) {
+  static const char* kWords[] = {"the ", "split ", "volume ", "of ", "a ", "file\n", "disk ",
+                                 "join ", "compress ", "block ", "and ", "record, ", "int ",
+                                 "return ", "{\n  ", "}\n", "archive ", "(x, y) "};
+  std::mt19937 rng(seed);
+  Bytes out;
+  out.reserve(n + 16);
+  while (out.size() < n) {
+    const char* w = kWords[rng() % std::size(kWords)];
+    out.insert(out.end(), w, w + std::char_traits<char>::length(w));
+  }
+  out.resize(n);
+  return out;
+}
+
+Bytes RunHeavy(std::size_t n, std::uint32_t seed) {
+  std::mt19937 rng(seed);
+  Bytes out;
+  out.reserve(n);
+  while (out.size() < n) {
+    const std::size_t len = std::min<std::size_t>(1 + rng() % 6000, n - out.size());
+    out.insert(out.end(), len, static_cast<std::uint8_t>(rng() % 4));
+  }
+  return out;
+}
+
+Bytes Periodic(std::size_t n, std::size_t period, std::uint32_t seed) {
+  const Bytes unit = RandomBytes(period, seed);
+  Bytes out(n);
+  for (std::size_t i = 0; i < n; ++i) out[i] = unit[i % period];
+  return out;
+}
+
+void WriteFile(const std::string& path, const Bytes& data) {
+  std::ofstream f(path, std::ios::binary | std::ios::trunc);
+  f.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+  if (!f) throw std::runtime_error("cannot write " + path);
+}
+
+Bytes ReadFile(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  if (!f) throw std::runtime_error("cannot read " + path);
+  return Bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+}
+
+Bytes RealFiles(const std::string& root, std::size_t maxBytes) {
+  std::vector<fs::path> files;
+  std::error_code ec;
+  for (fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, ec), end;
+       it != end; it.increment(ec)) {
+    if (ec) break;
+    if (it->is_regular_file(ec) && !it->is_symlink(ec)) files.push_back(it->path());
+  }
+  std::sort(files.begin(), files.end());
+  Bytes out;
+  for (const auto& p : files) {
+    if (out.size() >= maxBytes) break;
+    try {
+      Bytes b = ReadFile(p.string());
+      out.insert(out.end(), b.begin(), b.begin() + static_cast<std::ptrdiff_t>(
+                                            std::min(b.size(), maxBytes - out.size())));
+    } catch (const std::exception&) {
+    }
+  }
+  return out;
+}
+
+}  // namespace parvex::test

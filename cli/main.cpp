@@ -1,9 +1,57 @@
 // parvex-cli: split files into a volume set and join them again from a shell.
 #include <CLI/CLI.hpp>
 
+#include "cli/commands.h"
+#include "cli/terminal.h"
+
 int main(int argc, char** argv) {
+  using namespace parvex::cli;
   CLI::App app{"Parvex: split files into compressed volume sets and join them again"};
   app.require_subcommand(1);
-  CLI11_PARSE(app, argc, argv);
-  return 0;
+
+  SplitOptions split;
+  auto* s = app.add_subcommand("split", "Store files into a volume set");
+  s->add_option("ARCHIVE", split.archive, "Name of the first volume (used as given)")->required();
+  s->add_option("FILE", split.files, "Files to store; * and ? work in the last component")->required();
+  s->add_option("-t,--title", split.title, "Comment stored in the first volume");
+  s->add_option("-s,--volume-size", split.volumeSize,
+                "Size limit of a volume in bytes, or with a K, M or G suffix; 0 = no limit");
+  s->add_flag("-i,--id-files", split.idFiles, "Write FILE001.ID ... beside the first volume");
+  s->add_flag("--incremental", split.incremental, "Take only files that changed since they were last stored");
+  s->add_flag("--clear-archive-flag", split.clearArchiveFlag, "Mark every stored file as stored");
+  s->add_flag("--pause", split.pause, "Ask on the terminal before each further volume");
+  s->add_flag("-q,--quiet", split.quiet, "No progress display");
+
+  JoinOptions join;
+  auto* j = app.add_subcommand("join", "Restore the files of a volume set");
+  j->add_option("ARCHIVE", join.archive, "The first volume")->required();
+  j->add_option("-d,--dest", join.dest, "Destination directory (default: each file's stored path)");
+  j->add_flag("-f,--full-path", join.fullPath, "Keep the stored directories below the destination");
+  j->add_option("-m,--mode", join.mode, "all | no-overwrite | newer | existing | existing-newer");
+  j->add_flag("--no-prompt", join.noPrompt, "Never wait for a further volume: a missing one is an error");
+  j->add_flag("-q,--quiet", join.quiet, "No progress display");
+
+  std::string archive;
+  bool noPrompt = false;
+  auto* t = app.add_subcommand("title", "Print the set's comment");
+  t->add_option("ARCHIVE", archive, "The first volume")->required();
+  auto* l = app.add_subcommand("list", "List the stored files");
+  l->add_option("ARCHIVE", archive, "The first volume")->required();
+  l->add_flag("--no-prompt", noPrompt, "A missing volume is an error");
+  auto* v = app.add_subcommand("test", "Read and decode the whole set and check it");
+  v->add_option("ARCHIVE", archive, "The first volume")->required();
+  v->add_flag("--no-prompt", noPrompt, "A missing volume is an error");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    const int code = app.exit(e);
+    return code == 0 ? kOk : kUsage;
+  }
+  InstallInterruptHandler();
+  if (*s) return RunSplit(split);
+  if (*j) return RunJoin(join);
+  if (*t) return RunTitle(archive);
+  if (*l) return RunList(archive, noPrompt);
+  return RunTest(archive, noPrompt);
 }

@@ -49,6 +49,8 @@ class WritableFile {
   virtual void WriteAt(std::int64_t offset, const void* data, std::size_t n) = 0;
   // Bytes in the file so far, buffered ones included.
   virtual std::int64_t Position() const = 0;
+  // Bytes written but still held in the buffer (not yet taken by the file system).
+  virtual std::size_t Pending() const = 0;
   // Writes out the buffer and closes the file. Throws IoError (disk full shows
   // up here at the latest). Safe to call twice; the destructor closes silently.
   virtual void Close() = 0;

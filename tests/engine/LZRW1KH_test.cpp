@@ -128,16 +128,19 @@ TEST(Lzrw1khEdges, OverlappingCopyRepeatsThePattern) {
 }
 
 TEST(Lzrw1khEdges, PositionsFrom32768OnNeverServeAsMatchSource) {
-  // A block whose second half repeats a pattern first seen past 32,768: the match
-  // source would read back negative, so those repeats stay literals.
-  Bytes in = test::RandomBytes(kMaxBlockInput, 3);
-  for (std::size_t i = 0; i < 8; ++i) in[32768 + i] = in[32768 + 100 + i] = static_cast<std::uint8_t>(0xA0 + i);
+  // "aaaaa" at 32,768: the position stored for its first byte reads back
+  // negative, so the repeats stay literals. At 1000 they become a copy.
+  Bytes in = test::TextLike(32768, 3);
+  in.insert(in.end(), 5, 'a');
   const Bytes block = Compress(in);
-  EXPECT_EQ(block[0], 0x80);  // random data stays stored: nothing matched
-  Bytes low = test::RandomBytes(kMaxBlockInput, 4);
-  for (std::size_t i = 0; i < 8; ++i) low[1000 + i] = low[1100 + i] = static_cast<std::uint8_t>(0xA0 + i);
-  ExpectRoundTrip(low);
+  ASSERT_EQ(block[0], 0x40);
+  EXPECT_EQ(Bytes(block.end() - 5, block.end()), Bytes(5, 'a'));
   ExpectRoundTrip(in);
+  Bytes low = test::TextLike(1000, 3);
+  low.insert(low.end(), 5, 'a');
+  const Bytes lowBlock = Compress(low);
+  EXPECT_EQ(Bytes(lowBlock.end() - 3, lowBlock.end()), (Bytes{'a', 0x00, 0x11}));  // literal, copy off 1 len 4
+  ExpectRoundTrip(low);
 }
 
 TEST(Lzrw1khEdges, SlackBeyondTheInputDoesNotChangeTheOutput) {

@@ -1,0 +1,43 @@
+// The command line's sub-commands. Each returns the exit status: 0 done,
+// 1 error (message on stderr), 2 usage, 3 stopped by the user.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace parvex::cli {
+
+enum ExitStatus { kOk = 0, kError = 1, kUsage = 2, kStopped = 3 };
+
+struct SplitOptions {
+  std::string archive;
+  std::vector<std::string> files;
+  std::string title;
+  std::string volumeSize = "0";
+  bool idFiles = false;
+  bool incremental = false;
+  bool clearArchiveFlag = false;
+  bool pause = false;
+  bool quiet = false;
+};
+
+struct JoinOptions {
+  std::string archive;
+  std::string dest;
+  bool fullPath = false;
+  std::string mode = "all";
+  bool noPrompt = false;
+  bool quiet = false;
+};
+
+int RunSplit(const SplitOptions& options);
+int RunJoin(const JoinOptions& options);
+int RunTitle(const std::string& archive);
+int RunList(const std::string& archive, bool noPrompt);
+int RunTest(const std::string& archive, bool noPrompt);
+
+// "1440K" -> 1,474,560; "0" -> 0; K, M, G are powers of 1024. False when the
+// text is not a size.
+bool ParseSize(const std::string& text, long long& bytes);
+
+}  // namespace parvex::cli

@@ -1,0 +1,315 @@
+// TBackupFile's backup operation: expands the file list, writes the header, and
+// stores each file as a file record and segments of compressed blocks, changing
+// volumes when one is full.
+#include "engine/backup.h"
+
+#include <algorithm>
+
+#include "engine/format.h"
+#include "engine/LZRW1KH.h"
+
+namespace parvex {
+
+using platform::IoError;
+namespace fmt = format;
+
+namespace {
+
+// Without leading and trailing blanks and control characters.
+std::string Trimmed(const std::string& s) {
+  const auto keep = [](char c) { return static_cast<unsigned char>(c) > ' '; };
+  const auto first = std::find_if(s.begin(), s.end(), keep);
+  const auto last = std::find_if(s.rbegin(), s.rend(), keep).base();
+  return first < last ? std::string(first, last) : std::string();
+}
+
+struct BusyFlag {
+  explicit BusyFlag(bool& flag) : flag_(flag) { flag_ = true; }
+  ~BusyFlag() { flag_ = false; }
+  bool& flag_;
+};
+
+}  // namespace
+
+TBackupFile::TBackupFile(platform::Env* env) : env_(env) {}
+TBackupFile::~TBackupFile() = default;
+
+void TBackupFile::SetBackupMode(TBackupMode mode) {
+  if (mode == backupMode_) return;
+  backupMode_ = mode;
+  if (mode == bmIncremental) SetArchiveFlag = true;
+}
+
+void TBackupFile::RaiseProgress(const std::string& name, TPercentage percent) {
+  if (OnProgress) OnProgress(*this, name, percent, continue_);
+}
+
+void TBackupFile::RaiseNeedDisk(std::uint16_t diskId) {
+  if (OnNeedDisk) {
+    OnNeedDisk(*this, diskId, continue_);
+  } else if (Prompt) {
+    continue_ = Prompt("Por favor, insira o disco " + std::to_string(diskId));
+  }
+}
+
+class TBackupFile::BackupRun {
+ public:
+  BackupRun(TBackupFile& owner, const std::string& archiveName)
+      : o_(owner),
+        env_(*owner.env_),
+        archive_(platform::MakeAbsolute(archiveName, platform::CurrentDirectory())),
+        workDir_(platform::DirectoryPart(archive_)),
+        chunk_(fmt::kChunkSize),
+        block_(fmt::kChunkSize + kCompressSlack) {}
+
+  bool Run(const std::vector<std::string>& files) {
+    BusyFlag busy(o_.busy_);
+    const std::vector<std::string> list = Expand(files);
+    o_.continue_ = true;
+    o_.RaiseProgress("", 0);
+
+    o_.TotalSize = 0;
+    for (const std::string& name : list) {
+      if (!env_.FileExists(name)) continue;
+      try {
+        o_.TotalSize += env_.OpenForReading(name)->Size();
+      } catch (const IoError& e) {
+        throw EArchiveError(kCannotReadFile, e.what());
+      }
+    }
+
+    volumeNumber_ = 1;
+    if (o_.SaveFileID) StartIdList();
+    OpenVolume();
+    o_.FileCount = static_cast<std::int32_t>(list.size());
+    WriteText(o_.BackupTitle);
+    WriteU32(static_cast<std::uint32_t>(o_.TotalSize));  // low 32 bits
+    WriteU32(static_cast<std::uint32_t>(o_.FileCount));
+    o_.Processed = 0;
+
+    for (const std::string& name : list) {
+      if (!o_.continue_) break;
+      if (!env_.FileExists(name)) continue;
+      StoreFile(name);
+    }
+
+    if (o_.SaveFileID) SaveIdList();
+    const bool complete = o_.continue_;
+    if (complete) WriteU32(0);  // end record
+    CloseVolume();
+    o_.RaiseProgress("", 100);
+    return complete;
+  }
+
+ private:
+  std::vector<std::string> Expand(const std::vector<std::string>& files) {
+    std::vector<std::string> list;
+    for (const std::string& entry : files) {
+      const std::string dir = platform::DirectoryPart(entry);
+      for (const platform::DirEntry& match : env_.FindMatches(platform::MakeAbsolute(entry, workDir_))) {
+        const std::string full = platform::MakeAbsolute(dir + match.name, workDir_);
+        if (o_.backupMode_ == bmAll || env_.HasArchiveAttribute(full)) list.push_back(full);
+      }
+    }
+    return list;
+  }
+
+  void StoreFile(const std::string& name) {
+    o_.CurrentFile = Trimmed(name);
+    WriteText(o_.CurrentFile);
+    std::unique_ptr<platform::ReadableFile> source;
+    try {
+      source = env_.OpenForReading(name);
+      remaining_ = source->Size();
+    } catch (const IoError& e) {
+      throw EArchiveError(kCannotReadFile, e.what());
+    }
+    WriteU32(static_cast<std::uint32_t>(env_.GetDosFileTime(name)));
+    if (o_.SaveFileID) idLines_.push_back(fmt::DiskIdFileLine(o_.CurrentFile, remaining_));
+
+    if (remaining_ == 0) WriteEmptySegment();  // so that every file record has its segment
+    while (remaining_ > 0 && o_.continue_) WriteSegment(*source);
+    source.reset();
+    // Only a file stored whole loses its archive attribute: a later incremental
+    // run must take a file whose storing was stopped or cut short.
+    if (o_.SetArchiveFlag && remaining_ == 0) env_.ClearArchiveAttribute(name);
+  }
+
+  void WriteEmptySegment() {
+    Write(fmt::kSegmentMagic, sizeof fmt::kSegmentMagic);
+    WriteU32(0);
+  }
+
+  // One segment of the current file on the current volume; when the volume is
+  // full and the file goes on, closes the volume and opens the next.
+  void WriteSegment(platform::ReadableFile& source) {
+    const std::int64_t segmentStart = volume_->Position();
+    WriteEmptySegment();
+    std::int64_t segmentLength = 0;
+    try {
+      while (remaining_ > 0 && o_.continue_) {
+        if (VolumeFull(segmentLength)) break;
+        const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(remaining_, fmt::kChunkSize));
+        std::size_t got = 0;
+        try {
+          got = source.Read(chunk_.data(), want);
+        } catch (const IoError& e) {
+          throw EArchiveError(kCannotReadFile, e.what());
+        }
+        if (got == 0) {  // the file ended before the size it announced
+          remaining_ = 0;
+          break;
+        }
+        const std::uint16_t length =
+            compressor_.Compress(chunk_.data(), block_.data(), static_cast<std::uint16_t>(got));
+        WriteU32(length);
+        Write(block_.data(), length);
+        segmentLength += 4 + length;
+        remaining_ = got < want ? 0 : remaining_ - static_cast<std::int64_t>(got);
+        blocksOnVolume_ = true;
+        if (o_.ProcessMessages) o_.ProcessMessages();
+        o_.Processed += static_cast<std::int64_t>(got);
+        o_.RaiseProgress(o_.CurrentFile, fmt::Percentage(o_.Processed, o_.TotalSize));
+      }
+    } catch (...) {
+      // Leave the segment readable up to the failure where the volume still can be.
+      PatchSegmentLength(segmentStart, segmentLength, /*mayFail=*/true);
+      throw;
+    }
+    PatchSegmentLength(segmentStart, segmentLength, false);
+    if (remaining_ > 0 && o_.continue_) NextVolume();
+  }
+
+  bool VolumeFull(std::int64_t segmentLength) {
+    if (o_.MaxSize != 0 && volume_->Position() >= o_.MaxSize - fmt::kVolumeSlack) return true;
+    if (segmentLength + static_cast<std::int64_t>(fmt::kBlockRecordMax) > fmt::kMaxSegmentLength) return true;
+    std::int64_t free = env_.FreeSpace(workDir_);
+    if (free < 0) free = 0;  // a failed query counts as no free space
+    const std::int64_t needed = static_cast<std::int64_t>(volume_->Pending() + fmt::kBlockRecordMax +
+                                                          fmt::kContinuationRecordSize);
+    return free - fmt::kFreeSpaceReserve < needed;
+  }
+
+  void PatchSegmentLength(std::int64_t segmentStart, std::int64_t length, bool mayFail) {
+    std::uint8_t field[4];
+    fmt::EncodeFixed32(field, static_cast<std::uint32_t>(length));
+    try {
+      volume_->WriteAt(segmentStart + 4, field, 4);
+    } catch (const IoError& e) {
+      if (!mayFail) throw EArchiveError(kCannotWriteArchive, e.what());
+    }
+  }
+
+  void NextVolume() {
+    if (!blocksOnVolume_ && volumeNumber_ > 1) {
+      throw EArchiveError(kCannotWriteArchive,
+                          "no room for a single block on volume " + std::to_string(volumeNumber_) + " (" +
+                              volumeName_ + "): the disk in " + workDir_ + " is full");
+    }
+    if (o_.SaveFileID) {
+      SaveIdList();
+      ++volumeNumber_;
+      StartIdList();
+    } else {
+      ++volumeNumber_;
+    }
+    WriteText(fmt::ContinuationText(volumeNumber_));
+    CloseVolume();
+    o_.RaiseNeedDisk(static_cast<std::uint16_t>(volumeNumber_));
+    if (o_.continue_) OpenVolume();
+  }
+
+  void OpenVolume() {
+    const std::string name = fmt::VolumeName(archive_, volumeNumber_);
+    const auto earlier = std::find(volumeNames_.begin(), volumeNames_.end(), name);
+    if (earlier != volumeNames_.end()) {
+      throw EArchiveError(kCannotWriteArchive,
+                          "volume " + std::to_string(volumeNumber_) + " would be named " + name +
+                              ", like volume " + std::to_string(earlier - volumeNames_.begin() + 1) +
+                              " of this set; use a larger volume size");
+    }
+    try {
+      volume_ = env_.Create(name);
+    } catch (const IoError& e) {
+      throw EArchiveError(kCannotWriteArchive, e.what());
+    }
+    volumeName_ = name;
+    volumeNames_.push_back(name);
+    blocksOnVolume_ = false;
+  }
+
+  void CloseVolume() {
+    try {
+      volume_->Close();
+    } catch (const IoError& e) {
+      throw EArchiveError(kCannotWriteArchive, e.what());
+    }
+    volume_.reset();
+  }
+
+  void StartIdList() {
+    const std::time_t now = env_.Now();
+    idLines_ = {"DISK:" + std::to_string(volumeNumber_), "DATE:" + platform::ShortDateText(now),
+                "TIME:" + platform::LongTimeText(now)};
+  }
+
+  void SaveIdList() {
+    std::string text;
+    for (const std::string& line : idLines_) text += line + "\r\n";
+    idLines_.clear();
+    const std::string path = workDir_ + fmt::DiskIdFileName(volumeNumber_);
+    try {
+      auto file = env_.Create(path);
+      file->Write(text.data(), text.size());
+      file->Close();
+    } catch (const IoError& e) {
+      throw EArchiveError(kCannotWriteArchive, e.what());
+    }
+  }
+
+  void Write(const void* data, std::size_t n) {
+    try {
+      volume_->Write(data, n);
+    } catch (const IoError& e) {
+      throw EArchiveError(kCannotWriteArchive, e.what());
+    }
+  }
+
+  void WriteU32(std::uint32_t v) {
+    std::uint8_t field[4];
+    fmt::EncodeFixed32(field, v);
+    Write(field, 4);
+  }
+
+  void WriteText(const std::string& text) {
+    WriteU32(static_cast<std::uint32_t>(text.size()));
+    Write(text.data(), text.size());
+  }
+
+  TBackupFile& o_;
+  platform::Env& env_;
+  const std::string archive_;  // absolute name of the first volume
+  const std::string workDir_;  // its directory, with a trailing '/'
+  std::unique_ptr<platform::WritableFile> volume_;
+  std::string volumeName_;
+  unsigned volumeNumber_ = 0;
+  std::vector<std::string> volumeNames_;
+  bool blocksOnVolume_ = false;
+  std::vector<std::string> idLines_;
+  std::int64_t remaining_ = 0;
+  std::vector<std::uint8_t> chunk_;
+  std::vector<std::uint8_t> block_;
+  LzrwCompressor compressor_;
+};
+
+bool TBackupFile::Backup(const std::vector<std::string>& files, const std::string& archiveName) {
+  if (busy_) throw Exception("Another operation is still running");
+  if (MaxSize < 0 || (MaxSize > 0 && MaxSize < fmt::kMinMaxSize)) {
+    throw Exception("Volume size " + std::to_string(MaxSize) + " is too small: a volume must hold at least " +
+                    std::to_string(fmt::kMinMaxSize) + " bytes (0 means no limit)");
+  }
+  BackupRun run(*this, archiveName);
+  return run.Run(files);
+}
+
+}  // namespace parvex

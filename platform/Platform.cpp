@@ -1,2 +1,0 @@
-// Linux implementation of the operating-system layer.
-#include "platform/Platform.h"

@@ -1,0 +1,239 @@
+// Files on POSIX descriptors. Reads loop over short reads and EINTR; writes go
+// through one fixed buffer per file so that the engine's many small writes (a
+// length, a magic, a block) cost one system call per mebibyte.
+#include "platform/PosixFiles.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+namespace parvex::platform {
+namespace {
+
+// strerror_r comes in a GNU and an XSI flavour; accept whichever the C library gives.
+[[maybe_unused]] std::string PickErrorText(char* text, char*) { return text; }
+[[maybe_unused]] std::string PickErrorText(int result, char* buffer) {
+  return result == 0 ? std::string(buffer) : std::string("Unknown error");
+}
+
+std::string ErrorText(int error) {
+  char buffer[256] = {};
+  return PickErrorText(strerror_r(error, buffer, sizeof buffer), buffer);
+}
+
+// The largest piece handed to one read or write; Linux moves at most about 2 GiB
+// per call anyway.
+constexpr std::size_t kMaxIoChunk = std::size_t{1} << 30;
+
+// Writes all n bytes at the descriptor's position; 0 or the errno of the failure.
+int WriteAll(int fd, const std::byte* data, std::size_t n) {
+  while (n > 0) {
+    const ssize_t written = ::write(fd, data, std::min(n, kMaxIoChunk));
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (written == 0) return ENOSPC;  // a device that takes nothing more
+    data += written;
+    n -= static_cast<std::size_t>(written);
+  }
+  return 0;
+}
+
+// Writes all n bytes at offset without moving the descriptor's position.
+int PwriteAll(int fd, std::int64_t offset, const std::byte* data, std::size_t n) {
+  while (n > 0) {
+    const ssize_t written = ::pwrite(fd, data, std::min(n, kMaxIoChunk), static_cast<off_t>(offset));
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (written == 0) return ENOSPC;
+    data += written;
+    offset += written;
+    n -= static_cast<std::size_t>(written);
+  }
+  return 0;
+}
+
+class PosixReadableFile final : public ReadableFile {
+ public:
+  PosixReadableFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  ~PosixReadableFile() override { ::close(fd_); }
+  PosixReadableFile(const PosixReadableFile&) = delete;
+  PosixReadableFile& operator=(const PosixReadableFile&) = delete;
+
+  std::size_t Read(void* buffer, std::size_t n) override {
+    auto* out = static_cast<std::byte*>(buffer);
+    std::size_t done = 0;
+    while (done < n) {
+      const ssize_t got = ::read(fd_, out + done, std::min(n - done, kMaxIoChunk));
+      if (got < 0) {
+        if (errno == EINTR) continue;
+        ThrowIoError(path_, errno);
+      }
+      if (got == 0) break;
+      done += static_cast<std::size_t>(got);
+    }
+    return done;
+  }
+
+  void Seek(std::int64_t offset) override {
+    if (offset < 0) ThrowIoError(path_, EINVAL);
+    if (::lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0) ThrowIoError(path_, errno);
+  }
+
+  std::int64_t Size() override {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) ThrowIoError(path_, errno);
+    return static_cast<std::int64_t>(st.st_size);
+  }
+
+ private:
+  int fd_;
+  std::string path_;
+};
+
+// A failed write leaves the file in an unknown state, so a failure is sticky:
+// every later Write, WriteAt and the Close report it again.
+class PosixWritableFile final : public WritableFile {
+ public:
+  PosixWritableFile(int fd, std::string path, std::int64_t start)
+      : fd_(fd),
+        path_(std::move(path)),
+        buffer_(std::make_unique_for_overwrite<std::byte[]>(kWriteBufferSize)),
+        bufferStart_(start) {}
+
+  ~PosixWritableFile() override {
+    if (closed_) return;
+    if (failure_ == 0) FlushBuffer();
+    ::close(fd_);
+  }
+
+  PosixWritableFile(const PosixWritableFile&) = delete;
+  PosixWritableFile& operator=(const PosixWritableFile&) = delete;
+
+  void Write(const void* data, std::size_t n) override {
+    CheckUsable();
+    const auto* in = static_cast<const std::byte*>(data);
+    if (n <= kWriteBufferSize - buffered_) {
+      std::memcpy(buffer_.get() + buffered_, in, n);
+      buffered_ += n;
+      return;
+    }
+    Fail(FlushBuffer());
+    if (n >= kWriteBufferSize) {
+      Fail(WriteAll(fd_, in, n));
+      bufferStart_ += static_cast<std::int64_t>(n);
+    } else {
+      std::memcpy(buffer_.get(), in, n);
+      buffered_ = n;
+    }
+  }
+
+  void WriteAt(std::int64_t offset, const void* data, std::size_t n) override {
+    CheckUsable();
+    const std::int64_t end = Position();
+    if (offset < 0 || offset > end || n > static_cast<std::uint64_t>(end - offset)) {
+      ThrowIoError(path_, EINVAL);
+    }
+    const auto* in = static_cast<const std::byte*>(data);
+    // The part already on disk is patched there, the rest in the buffer.
+    if (offset < bufferStart_) {
+      const std::size_t onDisk =
+          static_cast<std::size_t>(std::min<std::uint64_t>(n, static_cast<std::uint64_t>(bufferStart_ - offset)));
+      Fail(PwriteAll(fd_, offset, in, onDisk));
+      in += onDisk;
+      offset += static_cast<std::int64_t>(onDisk);
+      n -= onDisk;
+    }
+    if (n > 0) std::memcpy(buffer_.get() + (offset - bufferStart_), in, n);
+  }
+
+  std::int64_t Position() const override { return bufferStart_ + static_cast<std::int64_t>(buffered_); }
+
+  void Close() override {
+    if (closed_) return;
+    closed_ = true;
+    int error = failure_;
+    if (error == 0) error = FlushBuffer();
+    // close() may report a delayed write error (NFS, quotas); after EINTR the
+    // descriptor is gone all the same on Linux.
+    if (::close(fd_) != 0 && error == 0 && errno != EINTR) error = errno;
+    buffer_.reset();
+    if (error != 0) ThrowIoError(path_, error);
+  }
+
+ private:
+  void CheckUsable() const {
+    if (closed_) ThrowIoError(path_, EBADF);
+    if (failure_ != 0) ThrowIoError(path_, failure_);
+  }
+
+  void Fail(int error) {
+    if (error == 0) return;
+    failure_ = error;
+    ThrowIoError(path_, error);
+  }
+
+  int FlushBuffer() {
+    if (buffered_ == 0) return 0;
+    const int error = WriteAll(fd_, buffer_.get(), buffered_);
+    if (error != 0) {
+      failure_ = error;
+      return error;
+    }
+    bufferStart_ += static_cast<std::int64_t>(buffered_);
+    buffered_ = 0;
+    return 0;
+  }
+
+  int fd_;
+  std::string path_;
+  std::unique_ptr<std::byte[]> buffer_;
+  std::int64_t bufferStart_;  // file offset of buffer_[0]; everything before it is written
+  std::size_t buffered_ = 0;
+  int failure_ = 0;
+  bool closed_ = false;
+};
+
+}  // namespace
+
+void ThrowIoError(const std::string& path, int error) { throw IoError(path + ": " + ErrorText(error)); }
+
+std::unique_ptr<ReadableFile> OpenPosixReadable(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) ThrowIoError(path, errno);
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    const int error = S_ISDIR(st.st_mode) ? EISDIR : errno;
+    ::close(fd);
+    ThrowIoError(path, error);
+  }
+  ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+  return std::make_unique<PosixReadableFile>(fd, path);
+}
+
+std::unique_ptr<WritableFile> OpenPosixWritable(const std::string& path, bool append) {
+  // No O_APPEND: on Linux it would make pwrite ignore its offset, and WriteAt needs it.
+  const int flags = append ? (O_WRONLY | O_CLOEXEC) : (O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC);
+  const int fd = ::open(path.c_str(), flags, 0666);
+  if (fd < 0) ThrowIoError(path, errno);
+  std::int64_t start = 0;
+  if (append) {
+    const off_t end = ::lseek(fd, 0, SEEK_END);
+    if (end < 0 && errno != ESPIPE) {
+      const int error = errno;
+      ::close(fd);
+      ThrowIoError(path, error);
+    }
+    start = end < 0 ? 0 : static_cast<std::int64_t>(end);
+  }
+  return std::make_unique<PosixWritableFile>(fd, path, start);
+}
+
+}  // namespace parvex::platform

@@ -239,6 +239,7 @@ class TBackupFile::BackupRun {
   }
 
   void CloseVolume() {
+    if (!volume_) return;  // a declined disk: the last volume is closed already
     try {
       volume_->Close();
     } catch (const IoError& e) {

@@ -155,6 +155,7 @@ class PosixWritableFile final : public WritableFile {
   }
 
   std::int64_t Position() const override { return bufferStart_ + static_cast<std::int64_t>(buffered_); }
+  std::size_t Pending() const override { return buffered_; }
 
   void Close() override {
     if (closed_) return;

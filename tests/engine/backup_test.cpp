@@ -152,10 +152,10 @@ TEST_F(BackupTest, ThreeHundredThousandBytesOverThreeVolumes) {
 }
 
 TEST_F(BackupTest, VolumeFullRightAfterAFileRecordGivesAnEmptySegment) {
-  const Bytes first = test::RandomBytes(40000, 1);  // two stored blocks: 48 + 32778 + 7231 + 4
-  test::WriteFile(dir / "one", first);
+  test::WriteFile(dir / "one", test::RandomBytes(100, 1));
   test::WriteFile(dir / "two", test::RandomBytes(100, 2));
-  bf.MaxSize = 200 + 100;  // full once the first file's blocks are in
+  // Before the first block the volume holds 28 + the name; after it 133 + the name.
+  bf.MaxSize = static_cast<std::int32_t>(100 + 28 + (dir / "one").size() + 50);
   ASSERT_TRUE(bf.Backup({dir / "one", dir / "two"}, dir / "V.PX"));
   const Bytes v1 = test::ReadFile(dir / "V.PX");
   // ... record "two", time, then ECS with length 0, then NEXT:DISK002.
@@ -218,7 +218,7 @@ TEST_F(BackupTest, DeclinedDiskStillWritesTheRefusedVolumesIdFile) {
 TEST_F(BackupTest, IdFilesListTheFilesWhoseRecordBeginsOnEachVolume) {
   test::WriteFile(dir / "a", test::RandomBytes(50000, 1));
   test::WriteFile(dir / "b", test::RandomBytes(10, 2));
-  bf.MaxSize = 40000;
+  bf.MaxSize = 30000;  // one block per volume: "a" ends on volume 2
   bf.SaveFileID = true;
   ASSERT_TRUE(bf.Backup({dir / "a", dir / "b"}, dir / "I.PX"));
   const Bytes id1 = test::ReadFile(dir / "FILE001.ID");
@@ -245,15 +245,16 @@ TEST_F(BackupTest, WildcardsDirectoriesAndMissingFiles) {
 }
 
 TEST_F(BackupTest, IncrementalRunStoresNothingTheSecondTime) {
-  test::WriteFile(dir / "i1", test::TextLike(100, 1));
-  env.ClearArchiveAttribute(dir / "i1");
-  if (env.HasArchiveAttribute(dir / "i1")) GTEST_SKIP() << "no user extended attributes here";
-  test::WriteFile(dir / "i1", test::TextLike(120, 9));  // changed: has the attribute again
-  test::WriteFile(dir / "i2", test::TextLike(100, 2));
+  fs::create_directory(dir / "in");
+  test::WriteFile(dir / "in/i1", test::TextLike(100, 1));
+  env.ClearArchiveAttribute(dir / "in/i1");
+  if (env.HasArchiveAttribute(dir / "in/i1")) GTEST_SKIP() << "no user extended attributes here";
+  test::WriteFile(dir / "in/i1", test::TextLike(120, 9));  // changed: has the attribute again
+  test::WriteFile(dir / "in/i2", test::TextLike(100, 2));
   bf.SetBackupMode(bmIncremental);
-  ASSERT_TRUE(bf.Backup({dir / "i*"}, dir / "inc1.PX"));
+  ASSERT_TRUE(bf.Backup({dir / "in/i*"}, dir / "inc1.PX"));
   EXPECT_EQ(bf.FileCount, 2);
-  ASSERT_TRUE(bf.Backup({dir / "i*"}, dir / "inc2.PX"));
+  ASSERT_TRUE(bf.Backup({dir / "in/i*"}, dir / "inc2.PX"));
   EXPECT_EQ(bf.FileCount, 0);
   EXPECT_EQ(fs::file_size(dir / "inc2.PX"), 16u);
 }

@@ -79,6 +79,7 @@ Bytes ReadFile(const std::string& path) {
 Bytes RealFiles(const std::string& root, std::size_t maxBytes) {
   std::vector<fs::path> files;
   std::error_code ec;
+  if (fs::is_regular_file(root, ec)) files.push_back(root);
   for (fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, ec), end;
        it != end; it.increment(ec)) {
     if (ec) break;

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# parvex-cli end to end on real files: split, title, list, test, join, and the
+# exit statuses of the failure cases.
+set -u
+bin="$(cd "$1" && pwd)/parvex-cli"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+passed=0 failed=0
+check() {  # check NAME EXPECTED-STATUS COMMAND...
+  local name=$1 want=$2
+  shift 2
+  "$@" >"$work/stdout" 2>"$work/stderr"
+  local got=$?
+  if [ "$got" -eq "$want" ]; then passed=$((passed + 1)); else
+    failed=$((failed + 1)); echo "FAIL: $name: status $got, wanted $want"; cat "$work/stdout" "$work/stderr"; fi
+}
+expect_text() {  # expect_text NAME FILE PATTERN
+  if grep -q -- "$3" "$2"; then passed=$((passed + 1)); else
+    failed=$((failed + 1)); echo "FAIL: $1: no '$3' in:"; cat "$2"; fi
+}
+
+mkdir -p src/sub "src/with space"
+cp /usr/include/stdio.h /usr/include/stdlib.h src/
+head -c 300000 /dev/urandom >src/random.bin
+: >src/empty
+echo "ünïcödé" >"src/with space/Größe.txt"
+cp -r /usr/include/linux/* src/sub/ 2>/dev/null
+
+check "split without its directory" 1 "$bin" split -q -t "a comment" -s 100K -i vol/SET.PX 'src/*' 'src/with space/*' 'src/sub/*.h'
+mkdir -p vol
+check "split" 0 "$bin" split -q -t "a comment" -s 100K -i vol/SET.PX 'src/*' 'src/with space/*' 'src/sub/*.h'
+expect_text "split summary" "$work/stdout" "Wrote"
+[ -f vol/SET.002 ] && [ -f vol/FILE002.ID ] && passed=$((passed + 1)) || { failed=$((failed + 1)); echo "FAIL: no second volume"; }
+check "title" 0 "$bin" title vol/SET.PX
+expect_text "title text" "$work/stdout" "^a comment$"
+check "list" 0 "$bin" list vol/SET.PX
+expect_text "list sizes" "$work/stdout" "300000 .*random.bin"
+expect_text "list spans volumes" "$work/stdout" " 1-[0-9]* *$work/src/random.bin"
+check "test" 0 "$bin" test vol/SET.PX
+expect_text "test ok" "$work/stdout" "^OK"
+check "join" 0 "$bin" join -q -d out vol/SET.PX
+for f in stdio.h stdlib.h random.bin empty Größe.txt; do
+  src=$(find src -name "$f" | head -1)
+  cmp -s "$src" "out/$f" && passed=$((passed + 1)) || { failed=$((failed + 1)); echo "FAIL: $f differs"; }
+done
+t=$(stat -c %Y src/stdio.h)  # times are kept in two-second steps
+[ $((t - t % 2)) -eq "$(stat -c %Y out/stdio.h)" ] && passed=$((passed + 1)) || { failed=$((failed + 1)); echo "FAIL: time"; }
+check "join full path" 0 "$bin" join -q -f -d full vol/SET.PX
+cmp -s src/random.bin "full$work/src/random.bin" && passed=$((passed + 1)) || { failed=$((failed + 1)); echo "FAIL: full path"; }
+check "join no-overwrite" 0 "$bin" join -q -m no-overwrite -d out vol/SET.PX
+expect_text "nothing restored" "$work/stdout" "Restored 0 files"
+
+# Failures.
+check "usage" 2 "$bin" split
+check "bad size" 2 "$bin" split -s 12X vol/B.PX src/empty
+check "tiny size" 1 "$bin" split -q -s 50 vol/B.PX src/empty
+check "missing file" 1 "$bin" split -q vol/B.PX src/nothing-here
+expect_text "names the file" "$work/stderr" "src/nothing-here"
+check "bad mode" 2 "$bin" join -m sometimes vol/SET.PX
+check "missing set" 1 "$bin" join no/such.PX
+mv vol/SET.002 vol/SET.002.away
+check "missing volume" 1 "$bin" join -q --no-prompt -d out2 vol/SET.PX </dev/null
+expect_text "names the volume" "$work/stderr" "SET.002"
+check "list missing volume" 1 "$bin" list --no-prompt vol/SET.PX </dev/null
+mv vol/SET.002.away vol/SET.002
+cp vol/SET.PX bad.PX
+printf '\xff\xff\xff\x7f' | dd of=bad.PX bs=1 seek=0 conv=notrunc status=none
+check "test corrupt" 1 "$bin" test bad.PX
+expect_text "names the offset" "$work/stderr" "offset"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,81 @@
+// Reads a whole volume set made of arbitrary bytes: the input is cut into
+// volumes at each "--PXVOL--" marker. Restore, the title reader and the full
+// check must end with a result or an EArchiveError; nothing may be written
+// outside the destination directory.
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+
+#include <unistd.h>
+
+#include "engine/backup.h"
+#include "engine/format.h"
+#include "engine/inspect.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path& WorkDir() {
+  static const fs::path dir = [] {
+    std::string pattern = (fs::temp_directory_path() / "parvex-fuzz-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) std::abort();
+    return fs::path(pattern);
+  }();
+  return dir;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const fs::path dir = WorkDir();
+  const fs::path sets = dir / "set";
+  const fs::path dest = dir / "dest";
+  fs::remove_all(sets);
+  fs::remove_all(dest);
+  fs::create_directories(sets);
+  fs::create_directories(dest);
+
+  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  constexpr std::string_view kMarker = "--PXVOL--";
+  const std::string first = (sets / "F.PX").string();
+  std::size_t at = 0;
+  for (unsigned volume = 1; volume < 20; ++volume) {
+    const std::size_t next = input.find(kMarker, at);
+    const std::string_view piece = input.substr(at, next == std::string_view::npos ? std::string_view::npos : next - at);
+    std::ofstream(parvex::format::VolumeName(first, volume), std::ios::binary)
+        .write(piece.data(), static_cast<std::streamsize>(piece.size()));
+    if (next == std::string_view::npos) break;
+    at = next + kMarker.size();
+  }
+
+  for (bool fullPath : {false, true}) {
+    parvex::TBackupFile bf;
+    bf.RestoreFullPath = fullPath;
+    int asked = 0;
+    bf.Prompt = [&](const std::string&) { return ++asked < 3; };
+    try {
+      bf.Restore(first, dest.string());
+    } catch (const parvex::EArchiveError&) {
+    }
+    if (bf.Busy()) std::abort();
+  }
+  try {
+    parvex::TBackupFile().ReadArchiveTitle(first);
+  } catch (const parvex::EArchiveError&) {
+  }
+  parvex::InspectOptions options;
+  options.verify = true;
+  try {
+    parvex::InspectSet(*parvex::platform::Env::Default(), first, options);
+  } catch (const parvex::EArchiveError&) {
+  }
+  // Nothing but the volumes and the destination may exist in the work dir.
+  for (const auto& entry : fs::directory_iterator(dir)) {
+    if (entry.path() != sets && entry.path() != dest) std::abort();
+  }
+  return 0;
+}

@@ -116,7 +116,6 @@ void KrHintWindow::ActivateHint(const QRect& rect, const QString& text) {
   setWindowTitle(text);
   const KrHint* current = KrHint::Current();
   KrHint::Settings settings = current ? current->settings() : KrHint::Settings{};
-  if (!current) settings.font = kr_hint::HintFont(settings);
 
   textSize_ = kr_hint::MeasureText(text, kr_hint::HintFont(settings), rect.width(), settings.align);
   const QSize size =

@@ -7,6 +7,7 @@
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QToolTip>
 #include <QWindow>
 
 #include <algorithm>
@@ -54,6 +55,8 @@ KrHintLogic::KrHintLogic() : window_(std::make_unique<KrHintWindow>()) {
   connect(&showTimer_, &QTimer::timeout, this, &KrHintLogic::ShowNow);
   connect(&hideTimer_, &QTimer::timeout, this, &KrHintLogic::Expire);
   qApp->installEventFilter(this);
+  // A Qt tip already up would otherwise linger beside the first balloon.
+  QToolTip::hideText();
 }
 
 KrHintLogic::~KrHintLogic() {

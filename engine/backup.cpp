@@ -4,7 +4,9 @@
 #include "engine/backup.h"
 
 #include <algorithm>
+#include <thread>
 
+#include "engine/block_source.h"
 #include "engine/format.h"
 #include "engine/LZRW1KH.h"
 
@@ -32,6 +34,11 @@ struct BusyFlag {
 }  // namespace
 
 TBackupFile::TBackupFile(platform::Env* env) : env_(env) {}
+
+unsigned TBackupFile::EffectiveThreads() const {
+  if (Threads != 0) return Threads;
+  return std::max(1u, std::thread::hardware_concurrency());
+}
 TBackupFile::~TBackupFile() = default;
 
 void TBackupFile::SetBackupMode(TBackupMode mode) {
@@ -58,9 +65,7 @@ class TBackupFile::BackupRun {
       : o_(owner),
         env_(*owner.env_),
         archive_(platform::MakeAbsolute(archiveName, platform::CurrentDirectory())),
-        workDir_(platform::DirectoryPart(archive_)),
-        chunk_(fmt::kChunkSize),
-        block_(fmt::kChunkSize + kCompressSlack) {}
+        workDir_(platform::DirectoryPart(archive_)) {}
 
   bool Run(const std::vector<std::string>& files) {
     BusyFlag busy(o_.busy_);
@@ -87,11 +92,10 @@ class TBackupFile::BackupRun {
     WriteU32(static_cast<std::uint32_t>(o_.FileCount));
     o_.Processed = 0;
 
-    for (const std::string& name : list) {
-      if (!o_.continue_) break;
-      if (!env_.FileExists(name)) continue;
-      StoreFile(name);
-    }
+    source_ = MakeBlockSource(env_, list, o_.EffectiveThreads());
+    SourceFile file;
+    while (o_.continue_ && source_->NextFile(file)) StoreFile(file);
+    source_.reset();  // blocks read ahead of a stop are dropped
 
     if (o_.SaveFileID) SaveIdList();
     const bool complete = o_.continue_;
@@ -114,25 +118,19 @@ class TBackupFile::BackupRun {
     return list;
   }
 
-  void StoreFile(const std::string& name) {
-    o_.CurrentFile = Trimmed(name);
+  void StoreFile(const SourceFile& file) {
+    o_.CurrentFile = Trimmed(file.name);
     WriteText(o_.CurrentFile);
-    std::unique_ptr<platform::ReadableFile> source;
-    try {
-      source = env_.OpenForReading(name);
-      remaining_ = source->Size();
-    } catch (const IoError& e) {
-      throw EArchiveError(kCannotReadFile, e.what());
-    }
-    WriteU32(static_cast<std::uint32_t>(env_.GetDosFileTime(name)));
+    if (!file.error.empty()) throw EArchiveError(kCannotReadFile, file.error);
+    WriteU32(file.dosTime);
+    remaining_ = file.size;
     if (o_.SaveFileID) idLines_.push_back(fmt::DiskIdFileLine(o_.CurrentFile, remaining_));
 
     if (remaining_ == 0) WriteEmptySegment();  // so that every file record has its segment
-    while (remaining_ > 0 && o_.continue_) WriteSegment(*source);
-    source.reset();
+    while (remaining_ > 0 && o_.continue_) WriteSegment();
     // Only a file stored whole loses its archive attribute: a later incremental
     // run must take a file whose storing was stopped or cut short.
-    if (o_.SetArchiveFlag && remaining_ == 0) env_.ClearArchiveAttribute(name);
+    if (o_.SetArchiveFlag && remaining_ == 0) env_.ClearArchiveAttribute(file.name);
   }
 
   void WriteEmptySegment() {
@@ -142,33 +140,25 @@ class TBackupFile::BackupRun {
 
   // One segment of the current file on the current volume; when the volume is
   // full and the file goes on, closes the volume and opens the next.
-  void WriteSegment(platform::ReadableFile& source) {
+  void WriteSegment() {
     const std::int64_t segmentStart = volume_->Position();
     WriteEmptySegment();
     std::int64_t segmentLength = 0;
     try {
       while (remaining_ > 0 && o_.continue_) {
         if (VolumeFull(segmentLength)) break;
-        const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(remaining_, fmt::kChunkSize));
-        std::size_t got = 0;
-        try {
-          got = source.Read(chunk_.data(), want);
-        } catch (const IoError& e) {
-          throw EArchiveError(kCannotReadFile, e.what());
-        }
-        if (got == 0) {  // the file ended before the size it announced
+        SourceBlock block;
+        if (!source_->NextBlock(block)) {  // the file ended before the size it announced
           remaining_ = 0;
           break;
         }
-        const std::uint16_t length =
-            compressor_.Compress(chunk_.data(), block_.data(), static_cast<std::uint16_t>(got));
-        WriteU32(length);
-        Write(block_.data(), length);
-        segmentLength += 4 + length;
-        remaining_ = got < want ? 0 : remaining_ - static_cast<std::int64_t>(got);
+        WriteU32(block.length);
+        Write(block.data, block.length);
+        segmentLength += 4 + block.length;
+        remaining_ = block.last ? 0 : remaining_ - static_cast<std::int64_t>(block.inputBytes);
         blocksOnVolume_ = true;
         if (o_.ProcessMessages) o_.ProcessMessages();
-        o_.Processed += static_cast<std::int64_t>(got);
+        o_.Processed += static_cast<std::int64_t>(block.inputBytes);
         o_.RaiseProgress(o_.CurrentFile, fmt::Percentage(o_.Processed, o_.TotalSize));
       }
     } catch (...) {
@@ -298,9 +288,7 @@ class TBackupFile::BackupRun {
   bool blocksOnVolume_ = false;
   std::vector<std::string> idLines_;
   std::int64_t remaining_ = 0;
-  std::vector<std::uint8_t> chunk_;
-  std::vector<std::uint8_t> block_;
-  LzrwCompressor compressor_;
+  std::unique_ptr<BlockSource> source_;
 };
 
 bool TBackupFile::Backup(const std::vector<std::string>& files, const std::string& archiveName) {

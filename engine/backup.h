@@ -87,6 +87,12 @@ class TBackupFile {
   // Told of each stored name that a restore passes over for safety.
   std::function<void(const std::string& text)> Warning;
 
+  // Threads that compress (backup) or decode (restore) blocks; 0 = one per
+  // core, 1 = everything on the calling thread. The bytes written and the
+  // events raised are the same for every value.
+  unsigned Threads = 0;
+  unsigned EffectiveThreads() const;
+
   // --- Run-time state.
   std::int32_t FileCount = 0;
   std::int64_t TotalSize = 0;  // the header keeps the low 32 bits

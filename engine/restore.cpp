@@ -4,11 +4,13 @@
 // a volume is checked against what the volume still holds, so a damaged or
 // hostile set ends with an error naming the volume and offset.
 #include <cstring>
+#include <exception>
 
 #include "engine/backup.h"
 #include "engine/format.h"
 #include "engine/restore_names.h"
 #include "engine/volume_reader.h"
+#include "engine/work_pool.h"
 
 namespace parvex {
 
@@ -46,8 +48,11 @@ bool ShouldRestore(TRestoreMode mode, std::int32_t stored, std::int32_t target) 
 class TBackupFile::RestoreRun {
  public:
   RestoreRun(TBackupFile& owner, const std::string& archiveName, const std::string& destDir)
-      : o_(owner), env_(*owner.env_), archive_(archiveName), destDir_(destDir),
-        block_(kMaxBlockSize), decoded_(kMaxBlockInput) {}
+      : o_(owner), env_(*owner.env_), archive_(archiveName), destDir_(destDir) {
+    const unsigned threads = owner.EffectiveThreads();
+    batch_.resize(threads > 1 ? 4 * threads : 1);
+    if (threads > 1) pool_ = std::make_unique<WorkPool>(threads);
+  }
 
   std::int32_t Run() {
     BusyFlag busy(o_.busy_);
@@ -200,29 +205,61 @@ class TBackupFile::RestoreRun {
                                                                         " does not fit in the volume")));
     }
     while (left > 0 && o_.continue_) {
-      const std::int64_t blockAt = volume_.Offset();
-      const std::int32_t length = volume_.ReadI32(fixed, "a block record");
-      if (length < 1 || static_cast<std::size_t>(length) > kMaxBlockSize || length + 4 > left) {
-        throw EArchiveError(fixed, Detail(volume_.WhereAt(blockAt, "a block length of " + std::to_string(length) +
-                                                                       " does not fit its segment")));
-      }
-      volume_.ReadExact(block_.data(), static_cast<std::size_t>(length), fixed, "a block");
-      left -= length + 4;
-      std::size_t produced = fmt::kChunkSize;
-      // Passed-over blocks are not decoded, except a segment's last, which may
-      // be its file's last and shorter.
-      if (target || left == 0) {
+      // Read a batch of block records ahead, decode them together, then hand
+      // them out in order. A fault met while reading ahead is raised only when
+      // its turn comes, after the blocks before it.
+      std::size_t n = 0;
+      std::exception_ptr readFault;
+      while (n < batch_.size() && left > 0) {
+        PendingBlock& b = batch_[n];
         try {
-          produced = DecompressBlock(block_.data(), decoded_.data(), static_cast<std::uint16_t>(length));
-        } catch (const ECorruptBlock& e) {
-          if (target) throw EArchiveError(fixed, Detail(volume_.WhereAt(blockAt, e.what())));
-          produced = 0;  // a file we do not restore need not be sound
+          b.at = volume_.Offset();
+          b.length = volume_.ReadI32(fixed, "a block record");
+          if (b.length < 1 || static_cast<std::size_t>(b.length) > kMaxBlockSize || b.length + 4 > left) {
+            throw EArchiveError(fixed, Detail(volume_.WhereAt(b.at, "a block length of " + std::to_string(b.length) +
+                                                                        " does not fit its segment")));
+          }
+          volume_.ReadExact(b.block.data(), static_cast<std::size_t>(b.length), fixed, "a block");
+        } catch (...) {
+          readFault = std::current_exception();
+          break;
         }
+        left -= b.length + 4;
+        // Passed-over blocks are not decoded, except a segment's last, which may
+        // be its file's last and shorter.
+        b.decode = target || left == 0;
+        ++n;
       }
-      if (target) target->Write(decoded_.data(), produced);
-      if (o_.ProcessMessages) o_.ProcessMessages();
-      o_.Processed += static_cast<std::int64_t>(produced);
-      o_.RaiseProgress(o_.CurrentFile, fmt::Percentage(o_.Processed, o_.TotalSize));
+      const auto decode = [this](std::size_t i) {
+        PendingBlock& b = batch_[i];
+        b.produced = fmt::kChunkSize;
+        b.fault.clear();
+        if (!b.decode) return;
+        try {
+          b.produced = DecompressBlock(b.block.data(), b.decoded.data(), static_cast<std::uint16_t>(b.length));
+        } catch (const ECorruptBlock& e) {
+          b.fault = e.what();
+          b.produced = 0;  // a file we do not restore need not be sound
+        }
+      };
+      if (pool_) {
+        pool_->Run(n, decode);
+      } else {
+        for (std::size_t i = 0; i < n; ++i) decode(i);
+      }
+      for (std::size_t i = 0; i < n; ++i) {
+        if (i > 0 && !o_.continue_) return;  // blocks read ahead of a stop are dropped
+        const PendingBlock& b = batch_[i];
+        if (target && !b.fault.empty()) throw EArchiveError(fixed, Detail(volume_.WhereAt(b.at, b.fault)));
+        if (target) target->Write(b.decoded.data(), b.produced);
+        if (o_.ProcessMessages) o_.ProcessMessages();
+        o_.Processed += static_cast<std::int64_t>(b.produced);
+        o_.RaiseProgress(o_.CurrentFile, fmt::Percentage(o_.Processed, o_.TotalSize));
+      }
+      if (readFault) {
+        if (n > 0 && !o_.continue_) return;
+        std::rethrow_exception(readFault);
+      }
     }
   }
 
@@ -272,8 +309,18 @@ class TBackupFile::RestoreRun {
   std::string archive_;  // the volume being read; its extension advances
   const std::string destDir_;
   VolumeReader volume_;
-  std::vector<std::uint8_t> block_;
-  std::vector<std::uint8_t> decoded_;
+
+  struct PendingBlock {
+    std::int64_t at = 0;
+    std::int32_t length = 0;
+    bool decode = false;
+    std::size_t produced = 0;
+    std::string fault;
+    std::vector<std::uint8_t> block = std::vector<std::uint8_t>(kMaxBlockSize);
+    std::vector<std::uint8_t> decoded = std::vector<std::uint8_t>(kMaxBlockInput);
+  };
+  std::vector<PendingBlock> batch_;
+  std::unique_ptr<WorkPool> pool_;
 };
 
 std::int32_t TBackupFile::Restore(const std::string& archiveName, const std::string& destDir) {

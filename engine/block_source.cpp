@@ -1,0 +1,287 @@
+#include "engine/block_source.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+#include "engine/backup.h"
+#include "engine/format.h"
+#include "engine/LZRW1KH.h"
+
+namespace parvex {
+namespace {
+
+using platform::IoError;
+constexpr std::size_t kChunk = format::kChunkSize;
+
+// Opens the next existing file of the list; the shared first step of both sources.
+bool OpenNext(platform::Env& env, const std::vector<std::string>& names, std::size_t& next, SourceFile& file,
+              std::unique_ptr<platform::ReadableFile>& handle) {
+  while (next < names.size()) {
+    const std::string& name = names[next++];
+    if (!env.FileExists(name)) continue;
+    file = SourceFile{name, 0, 0, ""};
+    handle.reset();
+    try {
+      handle = env.OpenForReading(name);
+      file.size = handle->Size();
+    } catch (const IoError& e) {
+      file.error = e.what();
+      handle.reset();
+    }
+    file.dosTime = static_cast<std::uint32_t>(env.GetDosFileTime(name));
+    return true;
+  }
+  return false;
+}
+
+class SerialSource : public BlockSource {
+ public:
+  SerialSource(platform::Env& env, const std::vector<std::string>& names)
+      : env_(env), names_(names), chunk_(kChunk), block_(kChunk + kCompressSlack) {}
+
+  bool NextFile(SourceFile& file) override {
+    if (!OpenNext(env_, names_, next_, file, handle_)) return false;
+    remaining_ = file.size;
+    return true;
+  }
+
+  bool NextBlock(SourceBlock& block) override {
+    if (!handle_ || remaining_ <= 0) return false;
+    const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(remaining_, kChunk));
+    std::size_t got = 0;
+    try {
+      got = handle_->Read(chunk_.data(), want);
+    } catch (const IoError& e) {
+      throw EArchiveError(kCannotReadFile, e.what());
+    }
+    if (got == 0) {
+      handle_.reset();
+      return false;
+    }
+    remaining_ = got < want ? 0 : remaining_ - static_cast<std::int64_t>(got);
+    block.length = compressor_.Compress(chunk_.data(), block_.data(), static_cast<std::uint16_t>(got));
+    block.data = block_.data();
+    block.inputBytes = got;
+    block.last = remaining_ == 0;
+    if (block.last) handle_.reset();
+    return true;
+  }
+
+ private:
+  platform::Env& env_;
+  const std::vector<std::string>& names_;
+  std::size_t next_ = 0;
+  std::unique_ptr<platform::ReadableFile> handle_;
+  std::int64_t remaining_ = 0;
+  std::vector<std::uint8_t> chunk_;
+  std::vector<std::uint8_t> block_;
+  LzrwCompressor compressor_;
+};
+
+// A reader thread fills a ring of slots in list order: a file's head, then its
+// chunks, then an end mark. Workers compress chunk slots; the consumer takes
+// slots in ring order once they are ready. The ring bounds the memory in use.
+class ParallelSource : public BlockSource {
+ public:
+  ParallelSource(platform::Env& env, const std::vector<std::string>& names, unsigned threads)
+      : env_(env), names_(names), slots_(std::max<std::size_t>(8, 4 * threads)) {
+    for (Slot& slot : slots_) {
+      slot.input.resize(kChunk);
+      slot.output.resize(kChunk + kCompressSlack);
+    }
+    reader_ = std::thread([this] { ReadAhead(); });
+    for (unsigned i = 0; i < threads; ++i) workers_.emplace_back([this] { Compress(); });
+  }
+
+  ~ParallelSource() override {
+    {
+      std::lock_guard lock(mutex_);
+      stopping_ = true;
+    }
+    changed_.notify_all();
+    reader_.join();
+    for (std::thread& worker : workers_) worker.join();
+  }
+
+  bool NextFile(SourceFile& file) override {
+    // Passes over whatever is left of the current file (its data was not wanted).
+    for (;;) {
+      Slot& slot = Take();
+      if (slot.kind == Kind::kFile) {
+        file = slot.file;
+        Release();
+        return true;
+      }
+      const bool end = slot.kind == Kind::kEnd;
+      Release();
+      if (end) return false;
+    }
+  }
+
+  bool NextBlock(SourceBlock& block) override {
+    if (held_) Release();
+    Slot& slot = Take();
+    if (slot.kind == Kind::kFileEnd || slot.kind == Kind::kFile || slot.kind == Kind::kEnd) {
+      if (slot.kind == Kind::kFileEnd) Release();
+      return false;  // a following file's head stays for NextFile
+    }
+    if (!slot.error.empty()) throw EArchiveError(kCannotReadFile, slot.error);
+    block.data = slot.output.data();
+    block.length = slot.length;
+    block.inputBytes = slot.inputBytes;
+    block.last = slot.last;
+    held_ = true;  // the block stays valid until the next call
+    return true;
+  }
+
+ private:
+  enum class Kind { kFile, kChunk, kFileEnd, kEnd };
+  struct Slot {
+    Kind kind = Kind::kEnd;
+    bool ready = false;
+    SourceFile file;
+    std::vector<std::uint8_t> input, output;
+    std::size_t inputBytes = 0;
+    std::uint16_t length = 0;
+    bool last = false;
+    std::string error;
+  };
+
+  // Consumer side: the slot at the head, once ready. Slots stay taken until Release.
+  Slot& Take() {
+    if (held_) Release();
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return head_ < tail_ && slots_[head_ % slots_.size()].ready; });
+    return slots_[head_ % slots_.size()];
+  }
+
+  void Release() {
+    held_ = false;
+    {
+      std::lock_guard lock(mutex_);
+      ++head_;
+    }
+    changed_.notify_all();
+  }
+
+  // Reader side: a free slot at the tail, or null when stopping.
+  Slot* Claim() {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return stopping_ || tail_ - head_ < slots_.size(); });
+    if (stopping_) return nullptr;
+    Slot& slot = slots_[tail_ % slots_.size()];
+    slot.ready = false;
+    slot.error.clear();
+    return &slot;
+  }
+
+  void Publish(Slot& slot, bool compress) {
+    {
+      std::lock_guard lock(mutex_);
+      ++tail_;
+      if (compress) {
+        work_.push_back(&slot);
+      } else {
+        slot.ready = true;
+      }
+    }
+    changed_.notify_all();
+  }
+
+  void ReadAhead() {
+    std::size_t next = 0;
+    SourceFile file;
+    std::unique_ptr<platform::ReadableFile> handle;
+    while (OpenNext(env_, names_, next, file, handle)) {
+      Slot* head = Claim();
+      if (!head) return;
+      head->kind = Kind::kFile;
+      head->file = file;
+      Publish(*head, false);
+      std::int64_t remaining = handle ? file.size : 0;
+      while (remaining > 0) {
+        Slot* slot = Claim();
+        if (!slot) return;
+        const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(remaining, kChunk));
+        std::size_t got = 0;
+        try {
+          got = handle->Read(slot->input.data(), want);
+        } catch (const IoError& e) {
+          slot->kind = Kind::kChunk;
+          slot->error = e.what();
+          Publish(*slot, false);
+          remaining = 0;
+          break;
+        }
+        if (got == 0) {  // the file ended before the size it announced
+          slot->kind = Kind::kFileEnd;
+          Publish(*slot, false);
+          remaining = -1;
+          break;
+        }
+        remaining = got < want ? 0 : remaining - static_cast<std::int64_t>(got);
+        slot->kind = Kind::kChunk;
+        slot->inputBytes = got;
+        slot->last = remaining == 0;
+        Publish(*slot, true);
+      }
+      handle.reset();
+      if (remaining == 0) {
+        Slot* end = Claim();
+        if (!end) return;
+        end->kind = Kind::kFileEnd;
+        Publish(*end, false);
+      }
+    }
+    Slot* end = Claim();
+    if (!end) return;
+    end->kind = Kind::kEnd;
+    Publish(*end, false);
+  }
+
+  void Compress() {
+    LzrwCompressor compressor;
+    for (;;) {
+      Slot* slot = nullptr;
+      {
+        std::unique_lock lock(mutex_);
+        changed_.wait(lock, [&] { return stopping_ || !work_.empty(); });
+        if (stopping_) return;
+        slot = work_.front();
+        work_.pop_front();
+      }
+      slot->length = compressor.Compress(slot->input.data(), slot->output.data(),
+                                         static_cast<std::uint16_t>(slot->inputBytes));
+      {
+        std::lock_guard lock(mutex_);
+        slot->ready = true;
+      }
+      changed_.notify_all();
+    }
+  }
+
+  platform::Env& env_;
+  const std::vector<std::string>& names_;
+  std::vector<Slot> slots_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::size_t head_ = 0, tail_ = 0;  // consumed, published
+  std::deque<Slot*> work_;
+  bool stopping_ = false;
+  bool held_ = false;
+  std::thread reader_;
+  std::vector<std::thread> workers_;
+};
+
+}  // namespace
+
+std::unique_ptr<BlockSource> MakeBlockSource(platform::Env& env, const std::vector<std::string>& names,
+                                             unsigned threads) {
+  if (threads <= 1) return std::make_unique<SerialSource>(env, names);
+  return std::make_unique<ParallelSource>(env, names, threads);
+}
+
+}  // namespace parvex

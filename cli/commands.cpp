@@ -2,6 +2,7 @@
 #include "cli/commands.h"
 
 #include <cstdio>
+#include <fstream>
 #include <iostream>
 #include <limits>
 
@@ -67,13 +68,23 @@ int RunSplit(const SplitOptions& o) {
   if (maxSize > std::numeric_limits<std::int32_t>::max()) {
     return Fail("a volume may hold at most 2 GiB - 1 bytes (use 0 for no limit)"), kUsage;
   }
+  std::vector<std::string> entries = o.files;
+  if (!o.filesFrom.empty()) {
+    std::ifstream list(o.filesFrom);
+    if (!list) return Fail(o.filesFrom + ": cannot read the list of files");
+    for (std::string line; std::getline(list, line);) {
+      if (!line.empty()) entries.push_back(line);
+    }
+  }
+  if (entries.empty()) return Fail("no files to store"), kUsage;
   std::vector<std::string> files;
-  for (const std::string& entry : o.files) {
+  for (const std::string& entry : entries) {
     files.push_back(Absolute(entry));
     if (platform::Env::Default()->FindMatches(files.back()).empty()) return Fail(entry + ": no such file");
   }
 
   TBackupFile bf;
+  bf.Threads = o.threads;
   bf.BackupTitle = o.title;
   bf.MaxSize = static_cast<std::int32_t>(maxSize);
   bf.SaveFileID = o.idFiles;
@@ -133,6 +144,7 @@ int RunJoin(const JoinOptions& o) {
   const std::string archive = Absolute(o.archive);
   if (!platform::Env::Default()->FileExists(archive)) return Fail(o.archive + ": no such file");
 
+  bf.Threads = o.threads;
   bf.RestoreFullPath = o.fullPath;
   ProgressLine progress(!o.quiet && StderrIsTerminal());
   bool declined = false;

@@ -12,6 +12,7 @@ enum ExitStatus { kOk = 0, kError = 1, kUsage = 2, kStopped = 3 };
 struct SplitOptions {
   std::string archive;
   std::vector<std::string> files;
+  std::string filesFrom;  // a file with one name per line, taken after `files`
   std::string title;
   std::string volumeSize = "0";
   bool idFiles = false;
@@ -19,6 +20,7 @@ struct SplitOptions {
   bool clearArchiveFlag = false;
   bool pause = false;
   bool quiet = false;
+  unsigned threads = 0;  // 0: one per core
 };
 
 struct JoinOptions {
@@ -28,6 +30,7 @@ struct JoinOptions {
   std::string mode = "all";
   bool noPrompt = false;
   bool quiet = false;
+  unsigned threads = 0;
 };
 
 int RunSplit(const SplitOptions& options);

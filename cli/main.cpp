@@ -12,7 +12,8 @@ int main(int argc, char** argv) {
   SplitOptions split;
   auto* s = app.add_subcommand("split", "Store files into a volume set");
   s->add_option("ARCHIVE", split.archive, "Name of the first volume (used as given)")->required();
-  s->add_option("FILE", split.files, "Files to store; * and ? work in the last component")->required();
+  s->add_option("FILE", split.files, "Files to store; * and ? work in the last component");
+  s->add_option("-T,--files-from", split.filesFrom, "Read further names to store from this file, one a line");
   s->add_option("-t,--title", split.title, "Comment stored in the first volume");
   s->add_option("-s,--volume-size", split.volumeSize,
                 "Size limit of a volume in bytes, or with a K, M or G suffix; 0 = no limit");
@@ -21,6 +22,7 @@ int main(int argc, char** argv) {
   s->add_flag("--clear-archive-flag", split.clearArchiveFlag, "Mark every stored file as stored");
   s->add_flag("--pause", split.pause, "Ask on the terminal before each further volume");
   s->add_flag("-q,--quiet", split.quiet, "No progress display");
+  s->add_option("--threads", split.threads, "Threads that compress; 0 = one per core, 1 = no extra threads");
 
   JoinOptions join;
   auto* j = app.add_subcommand("join", "Restore the files of a volume set");
@@ -30,6 +32,7 @@ int main(int argc, char** argv) {
   j->add_option("-m,--mode", join.mode, "all | no-overwrite | newer | existing | existing-newer");
   j->add_flag("--no-prompt", join.noPrompt, "Never wait for a further volume: a missing one is an error");
   j->add_flag("-q,--quiet", join.quiet, "No progress display");
+  j->add_option("--threads", join.threads, "Threads that decode; 0 = one per core, 1 = no extra threads");
 
   std::string archive;
   bool noPrompt = false;

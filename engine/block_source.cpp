@@ -72,7 +72,7 @@ class SerialSource : public BlockSource {
 
  private:
   platform::Env& env_;
-  const std::vector<std::string>& names_;
+  const std::vector<std::string> names_;  // a copy: the reader thread may outlive the caller's list
   std::size_t next_ = 0;
   std::unique_ptr<platform::ReadableFile> handle_;
   std::int64_t remaining_ = 0;
@@ -264,7 +264,7 @@ class ParallelSource : public BlockSource {
   }
 
   platform::Env& env_;
-  const std::vector<std::string>& names_;
+  const std::vector<std::string> names_;  // a copy: the reader thread may outlive the caller's list
   std::vector<Slot> slots_;
   std::mutex mutex_;
   std::condition_variable changed_;

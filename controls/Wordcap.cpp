@@ -52,6 +52,7 @@ void TCompanyText::setColorInactive(const QColor& colour) {
 }
 
 void TCompanyText::setFont(const QFont& font) {
+  if (font == font_ && fontKind_ == Wordcap::fkCustom) return;
   font_ = font;
   if (fontKind_ == Wordcap::fkAutoHeight)
     applyFontKind();
@@ -108,6 +109,8 @@ void TCompanyText::applyFontKind() {
 QString TCaptionText::caption() const {
   const QWidget* form = owner_->form();
   if (!form) return QString();
+  // A hidden caption is not in the title: there is nothing to recover it from.
+  if (!isVisible()) return storedCaption();
   return Wordcap::deriveCaption(form->windowTitle(), owner_->parts());
 }
 

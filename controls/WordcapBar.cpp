@@ -50,6 +50,14 @@ void drawCaptionButton(QPainter& p, const QRect& r, TCaptionBarWidget::TCaptionB
 
   auto symbol = [&](const QColor& ink, int shift) {
     const QRect b = box.translated(shift, shift);
+    // A window outline with a thick title edge, over the face.
+    auto window = [&](const QRect& w) {
+      p.fillRect(w, face);
+      p.fillRect(QRect(w.left(), w.top(), w.width(), 2), ink);
+      p.fillRect(QRect(w.left(), w.top(), 1, w.height()), ink);
+      p.fillRect(QRect(w.right(), w.top(), 1, w.height()), ink);
+      p.fillRect(QRect(w.left(), w.bottom(), w.width(), 1), ink);
+    };
     p.setPen(Qt::NoPen);
     switch (kind) {
       case TCaptionBarWidget::cbClose:
@@ -63,27 +71,16 @@ void drawCaptionButton(QPainter& p, const QRect& r, TCaptionBarWidget::TCaptionB
         p.fillRect(QRect(b.left() + 1, b.bottom() - 2, s * 2 / 3, 2), ink);
         break;
       case TCaptionBarWidget::cbMaximize:
-        if (!restoreFace) {
-          p.fillRect(QRect(b.left(), b.top(), s, 2), ink);
-          p.fillRect(QRect(b.left(), b.top(), 1, s), ink);
-          p.fillRect(QRect(b.right(), b.top(), 1, s), ink);
-          p.fillRect(QRect(b.left(), b.bottom(), s, 1), ink);
-          break;
-        }
-        [[fallthrough]];
-      case TCaptionBarWidget::cbNone: {
-        // Restore: two overlapping windows.
-        const int w = s * 2 / 3;
-        for (const QPoint& o : {QPoint(s - w, 0), QPoint(0, s - w)}) {
-          const QRect win(b.topLeft() + o, QSize(w, w));
-          p.fillRect(win, face);
-          p.fillRect(QRect(win.left(), win.top(), w, 2), ink);
-          p.fillRect(QRect(win.left(), win.top(), 1, w), ink);
-          p.fillRect(QRect(win.right(), win.top(), 1, w), ink);
-          p.fillRect(QRect(win.left(), win.bottom(), w, 1), ink);
+        if (restoreFace) {
+          // Two overlapping windows.
+          const int w = s * 2 / 3;
+          for (const QPoint& o : {QPoint(s - w, 0), QPoint(0, s - w)}) window(QRect(b.topLeft() + o, QSize(w, w)));
+        } else {
+          window(b);
         }
         break;
-      }
+      case TCaptionBarWidget::cbNone:
+        break;
       case TCaptionBarWidget::cbHelp: {
         QFont font = p.font();
         font.setBold(true);

@@ -164,6 +164,12 @@ class WordcapTest : public QObject {
     caption->appNameText()->setVisible(false);
     QCOMPARE(form.windowTitle(), QString("System Information"));
     caption->appNameText()->setVisible(true);
+    // Hiding the caption part and painting does not lose its text.
+    caption->captionText()->setVisible(false);
+    QCOMPARE(form.windowTitle(), QString("Parvex -"));
+    caption->renderBar(true);
+    caption->captionText()->setVisible(true);
+    QCOMPARE(form.windowTitle(), QString("Parvex - System Information"));
     // A title set on the form shows in the bar and is the caption proper.
     form.setWindowTitle("Parvex - Other");
     QCOMPARE(caption->captionText()->caption(), QString("Other"));
@@ -380,6 +386,17 @@ class WordcapTest : public QObject {
     QVERIFY(toolCaption.barLayout().icon.isEmpty());
     QVERIFY(toolCaption.barLayout().minimize.isEmpty());
     QVERIFY(!toolCaption.barLayout().close.isEmpty());
+  }
+
+  void flagsSetLaterLoseTheFrameAgain() {
+    QWidget form;
+    form.resize(300, 80);
+    TMSOfficeCaption caption(&form);
+    form.setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    form.show();
+    QTRY_VERIFY(form.windowFlags().testFlag(Qt::FramelessWindowHint));
+    QVERIFY(form.isVisible());
+    QVERIFY(caption.barLayout().minimize.isEmpty());  // the new flags decide the buttons
   }
 
   void formMayGoFirst() {

@@ -157,6 +157,8 @@ inline QPainterPath LampGroove() {
   return path;
 }
 
+// The committed picture was drawn with DejaVu Serif Bold Italic (Debian's
+// fonts-dejavu-core); another font changes the letters and nothing else.
 inline QPainterPath LogoText() {
   QFont font("DejaVu Serif");
   font.setBold(true);

@@ -109,6 +109,24 @@ class CoolFormTest : public QObject {
     QVERIFY(!mask2::Decode(tiny).region);
   }
 
+  void corruptedPayloadsFailCleanly() {
+    // Seeded corruption: every payload decodes to some outline, to none, or
+    // throws; nothing reads past the bytes given.
+    const QByteArray good = mask2::Encode(Sample());
+    quint32 seed = 777;
+    const auto next = [&seed] { return seed = seed * 1103515245u + 12345u, seed >> 8; };
+    for (int round = 0; round < 5000; ++round) {
+      QByteArray bytes = good;
+      const int flips = 1 + int(next() % 4);
+      for (int i = 0; i < flips; ++i) bytes[int(next() % quint32(bytes.size()))] = char(next());
+      if (next() % 4 == 0) bytes.truncate(int(next() % quint32(bytes.size())));
+      try {
+        mask2::Decode(bytes);
+      } catch (const parvex::Exception&) {
+      }
+    }
+  }
+
   void rectanglesAreUnitedInAnyOrder() {
     // Overlapping, unordered, empty and inverted rectangles, as a foreign
     // writer might store them.

@@ -1,6 +1,9 @@
 // The shaped window image: a picture control that fills its window, sizes the
 // window to the picture, takes away its frame, cuts it to a stored outline
 // ("Mask2") and lets the user drag the window by the picture.
+// The frame goes through Qt::FramelessWindowHint when the control joins a
+// window; a window that replaces its flags afterwards (setWindowFlags) gets
+// its frame back, so set them before creating the control.
 //
 // Thread safety: user-interface thread only, like every widget.
 #pragma once

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Builds codec_bench (Release, into build/), runs it and prints one table: per set
 # and codec, compression and decompression speed, ratio, and speed relative to
-# LZ4, followed by the codec's speed targets. Takes about a minute.
+# LZ4, followed by the codec's speed targets. Takes about a minute and a half.
 #
 # Usage: bench/codec.sh [extra codec_bench arguments, e.g. --benchmark_filter=text/]
 # Environment: CODEC_BENCH_REPETITIONS (default 5), CODEC_BENCH_MIN_TIME (seconds
-# per repetition, default 0.3). The table shows the median of the repetitions.
+# per repetition, default 0.3). Repetitions of all benchmarks are interleaved, so
+# that a change in the machine's load touches every codec alike; the table shows
+# the median of the repetitions. The sets come from the files installed on this
+# machine, so they change when packages are installed or removed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -20,6 +23,7 @@ trap 'rm -f "$json"' EXIT
 
 build/bin/codec_bench --benchmark_format=json \
   --benchmark_repetitions="$repetitions" --benchmark_report_aggregates_only=true \
+  --benchmark_enable_random_interleaving=true \
   --benchmark_min_time="$min_time" "$@" >"$json"
 
 python3 - "$json" "$repetitions" <<'EOF'
@@ -32,13 +36,15 @@ with open(sys.argv[1]) as f:
     report = json.load(f)
 repetitions = sys.argv[2]
 
-# results[set][codec][direction] = median run; sets and codecs in run order
+# results[set][codec][direction] = median run. Repetitions run interleaved, so
+# the report comes in no useful order: sets and codecs go back into the order in
+# which the benchmark registered them.
+runs = [run for run in report["benchmarks"]
+        if run.get("run_type") != "aggregate" or run.get("aggregate_name") == "median"]
+runs.sort(key=lambda run: run.get("family_index", 0))
 results = {}
-for run in report["benchmarks"]:
-    if run.get("run_type") == "aggregate" and run.get("aggregate_name") != "median":
-        continue
-    name = run.get("run_name", run["name"])
-    set_name, codec, direction = name.split("/")
+for run in runs:
+    set_name, codec, direction = run.get("run_name", run["name"]).split("/")
     results.setdefault(set_name, {}).setdefault(codec, {})[direction] = run
 
 

@@ -4,6 +4,7 @@
 #include "engine/LZRW1KH.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <new>
 
@@ -23,13 +24,40 @@ std::unique_ptr<std::uint16_t[]> AllocateTable() {
   return table;
 }
 
-// Bytes past the end of the input read as zero; they can never change the
-// output, since no match can start in the last two positions.
-inline unsigned HashAt(const std::uint8_t* s, std::size_t x, std::size_t n) {
-  const unsigned a = s[x];
-  const unsigned b = x + 1 < n ? s[x + 1] : 0u;
-  const unsigned c = x + 2 < n ? s[x + 2] : 0u;
-  return ((((a << 4) ^ b) << 4 ^ c) * 40543u >> 4) & 0x0FFFu;
+// Room for the hash slot of every position of a block.
+std::unique_ptr<std::uint16_t[]> AllocateSlots() {
+  std::unique_ptr<std::uint16_t[]> slots(new (std::nothrow) std::uint16_t[kMaxBlockInput]);
+  if (!slots) throw ELzrw1KHCompressor("LZRW1KH : no memory for HASH table");
+  return slots;
+}
+
+// The hash slot of every position that has two bytes after it, in one pass
+// without dependences (the compiler vectorises it), so that the hash is off the
+// per-item critical path. 16-bit arithmetic is enough: only bits 4..15 of the
+// product reach the slot, and (a << 8) ^ (b << 4) ^ c fits in 16 bits.
+void ComputeSlots(const std::uint8_t* s, std::size_t n, std::uint16_t* slots) {
+  for (std::size_t i = 0; i + 2 < n; ++i) {
+    const auto v = static_cast<std::uint16_t>((s[i] << 8) ^ (s[i + 1] << 4) ^ s[i + 2]);
+    slots[i] = static_cast<std::uint16_t>(static_cast<std::uint16_t>(v * 40543u) >> 4);
+  }
+}
+
+inline std::uint64_t Load8(const std::uint8_t* p) {
+  std::uint64_t word;
+  std::memcpy(&word, p, 8);
+  return word;
+}
+
+inline void Copy8(std::uint8_t* to, const std::uint8_t* from) { std::memcpy(to, from, 8); }
+
+// The number of equal leading bytes of a and b, up to 24; both must have 24
+// readable bytes.
+inline std::size_t CommonPrefix24(const std::uint8_t* a, const std::uint8_t* b) {
+  for (std::size_t i = 0; i < 24; i += 8) {
+    const std::uint64_t diff = Load8(a + i) ^ Load8(b + i);
+    if (diff != 0) return i + static_cast<std::size_t>(std::countr_zero(diff)) / 8;
+  }
+  return 24;
 }
 
 inline std::size_t RunLength(const std::uint8_t* s, std::size_t x, std::size_t n) {
@@ -41,9 +69,9 @@ inline std::size_t RunLength(const std::uint8_t* s, std::size_t x, std::size_t n
 }
 
 // Tries the one candidate in x's hash slot; the slot always ends up holding x.
-inline bool FindMatch(const std::uint8_t* s, std::size_t x, std::size_t n,
-                      std::uint16_t* table, std::size_t& size, std::size_t& pos) {
-  const unsigned slot = HashAt(s, x, n);
+// REQUIRES: x + 2 < n.
+inline bool FindMatch(const std::uint8_t* s, std::size_t x, std::size_t n, std::uint16_t* table,
+                      unsigned slot, std::size_t& size, std::size_t& pos) {
   const std::uint16_t stored = table[slot];
   table[slot] = static_cast<std::uint16_t>(x);
   if (stored == kHashEmpty) return false;
@@ -52,17 +80,22 @@ inline bool FindMatch(const std::uint8_t* s, std::size_t x, std::size_t n,
   if (static_cast<long>(x) - cand >= static_cast<long>(kWindow)) return false;
   const std::size_t limit = std::min(n - x, kMaxMatch);
   std::size_t len = 0;
-  while (len < limit && s[x + len] == s[static_cast<std::size_t>(cand) + len]) ++len;
+  if (std::endian::native == std::endian::little && n - x >= 24) {
+    len = std::min(CommonPrefix24(s + x, s + cand), kMaxMatch);
+  } else {
+    while (len < limit && s[x + len] == s[static_cast<std::size_t>(cand) + len]) ++len;
+  }
   if (len < kMinMatch) return false;
   size = len;
   pos = static_cast<std::size_t>(cand);
   return true;
 }
 
-std::uint16_t CompressWithTable(std::uint16_t* table, const std::uint8_t* s,
+std::uint16_t CompressWithTable(std::uint16_t* table, std::uint16_t* slots, const std::uint8_t* s,
                                 std::uint8_t* dest, std::uint16_t sourceSize) {
   const std::size_t n = sourceSize;
   std::fill_n(table, kHashSlots, kHashEmpty);
+  ComputeSlots(s, n, slots);
   dest[0] = kFlagCompressed;
   std::size_t x = 0, y = 3, z = 1, bit = 0;
   std::uint16_t command = 0;
@@ -75,7 +108,14 @@ std::uint16_t CompressWithTable(std::uint16_t* table, const std::uint8_t* s,
       bit = 0;
       y += 2;
     }
-    std::size_t size = RunLength(s, x, n);
+    if (n - x < kMinMatch) {
+      // The last two positions can hold neither a run nor a match.
+      dest[y++] = s[x++];
+      command = static_cast<std::uint16_t>(command << 1);
+      ++bit;
+      continue;
+    }
+    std::size_t size = s[x + 1] == s[x] ? RunLength(s, x, n) : 1;
     std::size_t pos = 0;
     if (size >= kMinRun) {
       const std::size_t field = size - kMinRun;
@@ -86,7 +126,7 @@ std::uint16_t CompressWithTable(std::uint16_t* table, const std::uint8_t* s,
       y += 4;
       x += size;
       command = static_cast<std::uint16_t>((command << 1) | 1u);
-    } else if (FindMatch(s, x, n, table, size, pos)) {
+    } else if (FindMatch(s, x, n, table, slots[x], size, pos)) {
       const std::size_t key = ((x - pos) << 4) + (size - kMinMatch);
       dest[y] = static_cast<std::uint8_t>(key >> 8);
       dest[y + 1] = static_cast<std::uint8_t>(key);
@@ -121,13 +161,18 @@ std::unique_ptr<std::uint16_t[]>& DefaultTable() {
   return table;
 }
 
+std::unique_ptr<std::uint16_t[]>& DefaultSlots() {
+  static std::unique_ptr<std::uint16_t[]> slots;
+  return slots;
+}
+
 }  // namespace
 
-LzrwCompressor::LzrwCompressor() : table_(AllocateTable()) {}
+LzrwCompressor::LzrwCompressor() : table_(AllocateTable()), slots_(AllocateSlots()) {}
 
 std::uint16_t LzrwCompressor::Compress(const std::uint8_t* source, std::uint8_t* dest,
                                        std::uint16_t sourceSize) {
-  return CompressWithTable(table_.get(), source, dest, sourceSize);
+  return CompressWithTable(table_.get(), slots_.get(), source, dest, sourceSize);
 }
 
 std::uint16_t DecompressBlock(const std::uint8_t* source, std::uint8_t* dest,
@@ -153,8 +198,23 @@ std::uint16_t DecompressBlock(const std::uint8_t* source, std::uint8_t* dest,
       x += 2;
     }
     if ((command & 0x8000u) == 0) {
-      if (y >= cap) Corrupt("the output would be longer than the output area");
-      dest[y++] = source[x++];
+      // A stretch of literals: as many as the control word's leading zero bits,
+      // up to the group's end and the block's end; copied 16 bytes at a time
+      // where the block and the output area have room for that.
+      std::size_t k = std::min<std::size_t>(std::countl_zero(static_cast<std::uint16_t>(command)), bit);
+      k = std::min(k, n - x);
+      if (k > cap - y) Corrupt("the output would be longer than the output area");
+      if (n - x >= 16 && cap - y >= 16) {
+        Copy8(dest + y, source + x);
+        Copy8(dest + y + 8, source + x + 8);
+      } else {
+        std::memcpy(dest + y, source + x, k);
+      }
+      x += k;
+      y += k;
+      command <<= k;
+      bit -= static_cast<unsigned>(k);
+      continue;
     } else {
       if (n - x < 2) Corrupt("the block ends inside a code item");
       const std::size_t offset = (std::size_t{source[x]} << 4) | (source[x + 1] >> 4);
@@ -171,7 +231,16 @@ std::uint16_t DecompressBlock(const std::uint8_t* source, std::uint8_t* dest,
         if (length > cap - y) Corrupt("a copy would pass the end of the output area");
         // Forward byte copy: an offset below the length repeats the pattern.
         const std::uint8_t* from = dest + (y - offset);
-        for (std::size_t k = 0; k < length; ++k) dest[y + k] = from[k];
+        if (offset >= 8 && cap - y >= 24) {
+          // Three whole words; with the source 8 or more bytes back, each word
+          // reads only bytes written before it. Bytes past the copy are
+          // overwritten by what follows.
+          Copy8(dest + y, from);
+          Copy8(dest + y + 8, from + 8);
+          Copy8(dest + y + 16, from + 16);
+        } else {
+          for (std::size_t k = 0; k < length; ++k) dest[y + k] = from[k];
+        }
         x += 2;
         y += length;
       }
@@ -184,9 +253,13 @@ std::uint16_t DecompressBlock(const std::uint8_t* source, std::uint8_t* dest,
 
 void CodecStartup() {
   if (!DefaultTable()) DefaultTable() = AllocateTable();
+  if (!DefaultSlots()) DefaultSlots() = AllocateSlots();
 }
 
-void CodecShutdown() { DefaultTable().reset(); }
+void CodecShutdown() {
+  DefaultTable().reset();
+  DefaultSlots().reset();
+}
 
 std::uint16_t* HashTable() {
   CodecStartup();
@@ -195,7 +268,8 @@ std::uint16_t* HashTable() {
 
 std::uint16_t CompressBlock(const std::uint8_t* source, std::uint8_t* dest,
                             std::uint16_t sourceSize) {
-  return CompressWithTable(HashTable(), source, dest, sourceSize);
+  std::uint16_t* table = HashTable();
+  return CompressWithTable(table, DefaultSlots().get(), source, dest, sourceSize);
 }
 
 }  // namespace parvex

@@ -64,6 +64,7 @@ class LzrwCompressor {
 
  private:
   std::unique_ptr<std::uint16_t[]> table_;
+  std::unique_ptr<std::uint16_t[]> slots_;  // each position's hash slot, per block
 };
 
 // Decodes one block of sourceSize bytes into dest and returns the number of

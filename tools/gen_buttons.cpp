@@ -58,6 +58,25 @@ const QPointF kDiscCentre(16.5, 15.5);
 constexpr qreal kPressOffset = 5.0;
 constexpr qreal kShadowOffset = 4.0;
 
+// A disc moved right no longer has its full height at columns 16 and 17, and
+// the stretched middle would come out thinner than the ends. So a moved shape
+// keeps its left half centred on those columns, squeezed to reach its new
+// left edge, and runs flat to its right half.
+QPainterPath movedDisc(qreal dx, qreal dy, qreal radius) {
+  const qreal cy = kDiscCentre.y() + dy;
+  const qreal leftCentre = kDiscCentre.x();
+  const qreal rightCentre = kDiscCentre.x() + dx;
+  const qreal leftRadius = radius - dx;
+  QPainterPath path;
+  path.moveTo(leftCentre, cy - radius);
+  path.lineTo(rightCentre, cy - radius);
+  path.arcTo(QRectF(rightCentre - radius, cy - radius, 2 * radius, 2 * radius), 90, -180);
+  path.lineTo(leftCentre, cy + radius);
+  path.arcTo(QRectF(leftCentre - leftRadius, cy - radius, 2 * leftRadius, 2 * radius), 270, -180);
+  path.closeSubpath();
+  return path;
+}
+
 QImage buttonFace(const QColor& ground, bool pressed) {
   QImage face(kFaceWidth, kFaceHeight, QImage::Format_RGB32);
   face.fill(ground);
@@ -70,16 +89,14 @@ QImage buttonFace(const QColor& ground, bool pressed) {
       QPainter m(&mask);
       m.setRenderHint(QPainter::Antialiasing);
       m.setPen(Qt::NoPen);
-      m.setBrush(QColor(0, 0, 0, 150));
-      m.drawEllipse(kDiscCentre + QPointF(kShadowOffset, kShadowOffset), kDiscRadius - 0.5,
-                    kDiscRadius - 0.5);
+      m.setBrush(QColor(0, 0, 0, 160));
+      m.drawPath(movedDisc(kShadowOffset, kShadowOffset, kDiscRadius - 0.5));
     }
     p.drawImage(0, 0, blurAlpha(mask, 1));
   }
-  const QPointF centre = pressed ? kDiscCentre + QPointF(kPressOffset, kPressOffset) : kDiscCentre;
   p.setPen(Qt::NoPen);
   p.setBrush(Qt::black);
-  p.drawEllipse(centre, kDiscRadius, kDiscRadius);
+  p.drawPath(pressed ? movedDisc(kPressOffset, kPressOffset, kDiscRadius) : movedDisc(0, 0, kDiscRadius));
   p.end();
   return face;
 }

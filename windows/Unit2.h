@@ -44,7 +44,7 @@ class TForm2 : public QDialog {
   static const QString kParvexFilesFilter;  // "Parvex Files|*.PX|All Files|*.*"
 
   // --- The window's components, as its description names them.
-  TMSOfficeCaption* MSOfficeCaption1 = nullptr;  // null where the caption bar is not built in
+  TMSOfficeCaption* MSOfficeCaption1 = nullptr;
   QFrame* Panel2 = nullptr;
   QFrame* Panel3 = nullptr;
   QProgressBar* ProgressBar1 = nullptr;

@@ -152,6 +152,7 @@ class Unit2Test : public QObject {
   void startsAtRest() {
     TForm2 form;
     QCOMPARE(form.contentsRect().size(), QSize(670, 454));
+    QCOMPARE(form.windowTitle(), QStringLiteral("Join && Split"));  // the bar shows one ampersand
     QVERIFY(!form.SpeedButton3->isEnabled());
     QVERIFY(form.BriskButton11->isEnabled() && form.BriskButton13->isEnabled() && form.BriskButton14->isEnabled());
     for (QRadioButton* radio : {form.RadioButton7, form.RadioButton8, form.RadioButton9, form.RadioButton10})

@@ -94,6 +94,9 @@ class TForm2 : public QDialog {
   // True from the start to the end of a split or a join started here.
   bool Running() const { return running_ != opNone; }
 
+  // Centres the window on its screen the first time it shows.
+  void setVisible(bool visible) override;
+
   // Adds files to the list as the add-files dialog does: case kept, exact
   // duplicates (of the list and of each other) left out.
   void AddFiles(const QStringList& files);
@@ -145,6 +148,7 @@ class TForm2 : public QDialog {
   TOperation running_ = opNone;
   bool joinFromRemovable_ = false;
   bool closePending_ = false;
+  bool placed_ = false;
   QString openedArchive_;
   QString openDialogFileName_;  // the open dialog's file name: where it opens next
   QString saveDialogFileName_;

@@ -11,6 +11,7 @@
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QRandomGenerator>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolButton>
@@ -162,6 +163,8 @@ class Unit2Test : public QObject {
     QCOMPARE(form.TextListBox1->itemHeight(), 18);
     QCOMPARE(form.PageControl1->currentWidget(), form.Split);
     QVERIFY(!form.TargetIsFloppy && !form.ArchiveOpened);
+    form.show();
+    QVERIFY((form.geometry().center() - form.screen()->availableGeometry().center()).manhattanLength() <= 2);
   }
 
   void addingFilesKeepsCaseAndDropsExactDuplicates() {

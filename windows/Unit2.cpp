@@ -1,0 +1,292 @@
+// The Split & Join window's handlers: the file list, a split through BF1 with
+// its questions and messages, and opening and joining a set.
+#include "windows/Unit2.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QSet>
+#include <QToolButton>
+#include <limits>
+
+#include "controls/BriskBtn1.h"
+#include "windows/DirectoryEdit.h"
+#include "windows/Dialogs.h"
+#include "windows/TextListBox.h"
+
+TForm2* Form2 = nullptr;
+
+namespace {
+
+// Names go to the engine as the file system spells them.
+std::string FileBytes(const QString& name) { return QFile::encodeName(name).toStdString(); }
+
+// Where the open dialog starts before anything was chosen in it: the root of
+// the user's own files.
+QString InitialFolder() { return QDir::homePath(); }
+
+// Beyond this many, the passed-over names are only counted.
+constexpr int kWarningsShown = 20;
+
+}  // namespace
+
+// Marks an operation as running for as long as it lives: the buttons that
+// would start another one are off meanwhile.
+class TForm2::RunningOperation {
+ public:
+  RunningOperation(TForm2& form, TOperation operation) : form_(form) {
+    form_.running_ = operation;
+    form_.UpdateStarters();
+  }
+  ~RunningOperation() {
+    form_.running_ = opNone;
+    form_.UpdateStarters();
+  }
+  RunningOperation(const RunningOperation&) = delete;
+  RunningOperation& operator=(const RunningOperation&) = delete;
+
+ private:
+  TForm2& form_;
+};
+
+TForm2::TForm2(QWidget* parent, parvex::platform::Env* env) : QDialog(parent), BF1(env), env_(env) {
+  CreateControls();
+  ConnectHandlers();
+  SetupEngine();
+}
+
+TForm2::~TForm2() {
+  if (Form2 == this) Form2 = nullptr;
+}
+
+TDialogs* TForm2::Dialogs() const { return TDialogs::Default(); }
+
+void TForm2::ShowError(const QString& text) {
+  Dialogs()->MessageBox(this, text, TDialogs::miError, TDialogs::mbOK);
+}
+
+void TForm2::UpdateStarters() {
+  const bool idle = running_ == opNone;
+  BriskButton11->setEnabled(idle);
+  BriskButton13->setEnabled(idle);
+  BriskButton14->setEnabled(idle);
+}
+
+void TForm2::AddFiles(const QStringList& files) {
+  // Linux names differ by case alone, so only the exact name is a duplicate.
+  const QStringList present = TextListBox1->lines();
+  QSet<QString> known(present.begin(), present.end());
+  TextListBox1->setUpdatesEnabled(false);
+  for (const QString& file : files) {
+    if (file.isEmpty() || known.contains(file)) continue;
+    known.insert(file);
+    TextListBox1->addItem(file);
+  }
+  TextListBox1->setUpdatesEnabled(true);
+}
+
+std::int32_t TForm2::VolumeSizeBytes(const QString& text) {
+  if (text.isEmpty()) return 0;
+  const auto invalid = [&text] {
+    return parvex::Exception(("'" + text + "' is not a valid integer value").toLocal8Bit().toStdString());
+  };
+  // As the runtime reads an integer: leading blanks, a sign, decimal digits, nothing after.
+  qsizetype i = 0;
+  while (i < text.size() && text[i] == QLatin1Char(' ')) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == QLatin1Char('+') || text[i] == QLatin1Char('-'))) {
+    negative = text[i] == QLatin1Char('-');
+    ++i;
+  }
+  if (i == text.size()) throw invalid();
+  std::int64_t kilobytes = 0;
+  for (; i < text.size(); ++i) {
+    const QChar c = text[i];
+    if (c < QLatin1Char('0') || c > QLatin1Char('9')) throw invalid();
+    kilobytes = kilobytes * 10 + (c.unicode() - '0');
+    if (kilobytes > std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1) throw invalid();
+  }
+  if (negative) kilobytes = -kilobytes;
+  if (kilobytes > std::numeric_limits<std::int32_t>::max()) throw invalid();
+  // A volume's size is kept in 32 bits: beyond that it would wrap to a
+  // nonsense limit instead of the one asked for.
+  const std::int64_t bytes = kilobytes * 1024;
+  if (bytes > std::numeric_limits<std::int32_t>::max() || bytes < std::numeric_limits<std::int32_t>::min()) {
+    throw parvex::Exception(("Volume size " + text + " KB is too large: a volume holds at most " +
+                             QString::number(std::numeric_limits<std::int32_t>::max() / 1024) + " KB")
+                                .toLocal8Bit()
+                                .toStdString());
+  }
+  return static_cast<std::int32_t>(bytes);
+}
+
+QString TForm2::FirstVolumeName(const QString& chosen) { return chosen + QStringLiteral(".PX"); }
+
+void TForm2::SpeedButton1Click() {
+  const QString start =
+      openDialogFileName_.isEmpty() ? InitialFolder() : QFileInfo(openDialogFileName_).absolutePath();
+  const QStringList files = Dialogs()->GetOpenFileNames(this, start, kAllFilesFilter);
+  if (files.isEmpty()) return;
+  openDialogFileName_ = files.first();
+  AddFiles(files);
+}
+
+void TForm2::SpeedButton2Click() {
+  for (int i = 0; i < TextListBox1->count();) {
+    if (TextListBox1->item(i)->isSelected())
+      delete TextListBox1->takeItem(i);  // the next line moves up to this index
+    else
+      ++i;
+  }
+}
+
+void TForm2::BriskButton11Click() {
+  if (Running() || BF1.Busy()) return;
+  try {
+    if (TextListBox1->count() == 0)
+      Dialogs()->MessageBox(this, QStringLiteral("Please select files first!"), TDialogs::miError, TDialogs::mbOK);
+    else
+      RunSplit();
+  } catch (const std::exception& e) {
+    ShowError(QString::fromLocal8Bit(e.what()));
+  }
+  // Also after a failure: the engine is no longer busy, and a Cancel button
+  // left on would close the window instead of stopping anything.
+  SpeedButton3->setEnabled(false);
+  ProgressBar1->setValue(0);
+  ProgressBar1->setVisible(false);
+  if (closePending_) {
+    closePending_ = false;
+    close();
+  }
+}
+
+void TForm2::RunSplit() {
+  TargetIsFloppy = false;
+  SpeedButton3->setEnabled(true);
+  BF1.SaveFileID = CheckBox1->isChecked();
+  BF1.BackupTitle = Edit2->text().toLocal8Bit().toStdString();
+  BF1.MaxSize = VolumeSizeBytes(Edit3->text());
+  const QString start = saveDialogFileName_.isEmpty() ? QString() : QFileInfo(saveDialogFileName_).absolutePath();
+  const QString chosen = Dialogs()->GetSaveFileName(this, start, kParvexFilesFilter);
+  if (chosen.isEmpty()) return;
+  saveDialogFileName_ = chosen;
+  const std::string archive = FileBytes(FirstVolumeName(chosen));
+  TargetIsFloppy = env_->IsRemovable(parvex::platform::DirectoryPart(archive));
+  std::vector<std::string> files;
+  for (const QString& line : TextListBox1->lines()) files.push_back(FileBytes(line));
+  bool completed = false;
+  {
+    RunningOperation running(*this, opSplit);
+    completed = BF1.Backup(files, archive);
+  }
+  Dialogs()->ShowMessage(this, completed ? QStringLiteral("Operation sucessful")
+                                         : QStringLiteral("Operation failed or aborted"));
+}
+
+void TForm2::SpeedButton3Click() {
+  if (!BF1.Busy()) {
+    close();
+    return;
+  }
+  if (Dialogs()->MessageBox(this, QStringLiteral("Do you want to abort the operation?"), TDialogs::miConfirmation,
+                            TDialogs::mbYesNo) == TDialogs::idYes)
+    BF1.Abort();
+}
+
+void TForm2::BriskButton12Click() {
+  TextListBox1->clear();
+  setResult(TBriskButton1::mrNone);
+  close();
+}
+
+void TForm2::BriskButton13Click() {
+  if (Running() || BF1.Busy()) return;
+  openDialogFileName_.clear();
+  const QStringList files = Dialogs()->GetOpenFileNames(this, InitialFolder(), kParvexFilesFilter);
+  if (files.isEmpty()) return;
+  openDialogFileName_ = files.first();
+  openedArchive_ = files.first();
+  ArchiveOpened = true;
+  try {
+    Edit4->setText(QString::fromLocal8Bit(BF1.ReadArchiveTitle(FileBytes(openedArchive_))));
+  } catch (const std::exception& e) {
+    ShowError(QString::fromLocal8Bit(e.what()));
+  }
+}
+
+void TForm2::BriskButton14Click() {
+  if (Running() || BF1.Busy()) return;
+  BF1.RestoreFullPath = CheckBox2->isChecked();
+  if (RadioButton7->isChecked()) BF1.RestoreMode = parvex::rmAll;
+  if (RadioButton8->isChecked()) BF1.RestoreMode = parvex::rmExisting;
+  if (RadioButton9->isChecked()) BF1.RestoreMode = parvex::rmNewer;
+  if (RadioButton10->isChecked()) BF1.RestoreMode = parvex::rmNoOverwrite;
+  if (!ArchiveOpened) return;
+  warnings_.clear();
+  try {
+    RunJoin();
+  } catch (const std::exception& e) {
+    ShowError(QString::fromLocal8Bit(e.what()));
+  }
+  ProgressBar1->setVisible(false);
+  if (!warnings_.isEmpty()) {
+    QStringList shown = warnings_.mid(0, kWarningsShown);
+    if (warnings_.size() > kWarningsShown)
+      shown << QStringLiteral("... and %1 more").arg(warnings_.size() - kWarningsShown);
+    warnings_.clear();
+    Dialogs()->MessageBox(this, shown.join(QLatin1Char('\n')), TDialogs::miWarning, TDialogs::mbOK);
+  }
+  if (closePending_) {
+    closePending_ = false;
+    close();
+  }
+}
+
+void TForm2::RunJoin() {
+  const std::string archive = FileBytes(openedArchive_);
+  joinFromRemovable_ = env_->IsRemovable(parvex::platform::DirectoryPart(archive));
+  RunningOperation running(*this, opJoin);
+  BF1.Restore(archive, FileBytes(dir1->text()));
+}
+
+void TForm2::BF1NeedDisk(parvex::TBackupFile&, std::uint16_t, bool& Continue) {
+  // Only someone who has to change disks is asked; on a fixed disk the next
+  // volume is simply there.
+  const bool ask = running_ == opJoin ? joinFromRemovable_ : TargetIsFloppy;
+  if (!ask) return;
+  Continue = Dialogs()->MessageBox(this, QStringLiteral("Insert next disk!"), TDialogs::miInformation,
+                                   TDialogs::mbOK) == TDialogs::idOk;
+}
+
+void TForm2::BF1Progress(parvex::TBackupFile&, const std::string&, parvex::TPercentage percent, bool&) {
+  const bool shown = percent < 100;
+  if (shown) ProgressBar1->setValue(percent);
+  ProgressBar1->setVisible(shown);
+}
+
+void TForm2::closeEvent(QCloseEvent* event) {
+  // The running handler still needs the window; it closes it when it is done.
+  if (Running()) {
+    closePending_ = true;
+    event->ignore();
+    return;
+  }
+  QDialog::closeEvent(event);
+}
+
+void TForm2::keyPressEvent(QKeyEvent* event) {
+  // The window has no cancel button: Escape does not close it.
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSet>
 #include <QToolButton>
 #include <limits>
@@ -270,6 +271,16 @@ void TForm2::BF1Progress(parvex::TBackupFile&, const std::string&, parvex::TPerc
   const bool shown = percent < 100;
   if (shown) ProgressBar1->setValue(percent);
   ProgressBar1->setVisible(shown);
+}
+
+void TForm2::setVisible(bool visible) {
+  // Qt would centre the window allowing for a frame that it only guesses;
+  // this window draws its own title bar, so its size is all there is.
+  if (visible && !placed_ && !testAttribute(Qt::WA_Moved)) {
+    placed_ = true;
+    if (const QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
+  }
+  QDialog::setVisible(visible);
 }
 
 void TForm2::closeEvent(QCloseEvent* event) {

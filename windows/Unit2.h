@@ -44,7 +44,7 @@ class TForm2 : public QDialog {
   static const QString kParvexFilesFilter;  // "Parvex Files|*.PX|All Files|*.*"
 
   // --- The window's components, as its description names them.
-  TMSOfficeCaption* MSOfficeCaption1 = nullptr;  // null where the caption bar is not built in
+  TMSOfficeCaption* MSOfficeCaption1 = nullptr;
   QFrame* Panel2 = nullptr;
   QFrame* Panel3 = nullptr;
   QProgressBar* ProgressBar1 = nullptr;
@@ -93,6 +93,9 @@ class TForm2 : public QDialog {
   QString OpenedArchive() const { return openedArchive_; }
   // True from the start to the end of a split or a join started here.
   bool Running() const { return running_ != opNone; }
+
+  // Centres the window on its screen the first time it shows.
+  void setVisible(bool visible) override;
 
   // Adds files to the list as the add-files dialog does: case kept, exact
   // duplicates (of the list and of each other) left out.
@@ -145,6 +148,7 @@ class TForm2 : public QDialog {
   TOperation running_ = opNone;
   bool joinFromRemovable_ = false;
   bool closePending_ = false;
+  bool placed_ = false;
   QString openedArchive_;
   QString openDialogFileName_;  // the open dialog's file name: where it opens next
   QString saveDialogFileName_;

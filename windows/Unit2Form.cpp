@@ -16,15 +16,11 @@
 #include <QVBoxLayout>
 
 #include "controls/BriskBtn1.h"
+#include "controls/Wordcap.h"
 #include "windows/DirectoryEdit.h"
 #include "windows/Dialogs.h"
 #include "windows/TextListBox.h"
 #include "windows/Unit2.h"
-
-#if __has_include("controls/Wordcap.h")
-#include "controls/Wordcap.h"
-#define PARVEX_HAS_WORDCAP 1
-#endif
 
 namespace {
 
@@ -93,9 +89,9 @@ const QString TForm2::kAllFilesFilter = QStringLiteral("All Files|*.*");
 const QString TForm2::kParvexFilesFilter = QStringLiteral("Parvex Files|*.PX|All Files|*.*");
 
 void TForm2::CreateControls() {
-  // Single fixed border with only the system menu.
-  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                 Qt::WindowCloseButtonHint);
+  // Single fixed border with only the system menu. Not with CustomizeWindowHint:
+  // Qt then drops the frameless hint that the caption bar needs.
+  setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
   setFixedSize(kClientWidth, kClientHeight);
   const QColor face = ButtonFaceGray();
   QPalette palette = this->palette();
@@ -137,7 +133,6 @@ void TForm2::CreateControls() {
   CreateJoinPage();
   PageControl1->setCurrentWidget(Split);
 
-#ifdef PARVEX_HAS_WORDCAP
   MSOfficeCaption1 = new TMSOfficeCaption(this);
   MSOfficeCaption1->companyText()->setFontKind(Wordcap::fkSystemBI);
   MSOfficeCaption1->appNameText()->setFontKind(Wordcap::fkSystemB);
@@ -147,10 +142,6 @@ void TForm2::CreateControls() {
   MSOfficeCaption1->setColor(Qt::blue);
   MSOfficeCaption1->setEnabled(Wordcap::geAlways);
   MSOfficeCaption1->setJustification(Wordcap::jCenter);
-#else
-  // A title bar that the system draws shows the ampersand as it is.
-  setWindowTitle(QStringLiteral("Join & Split"));
-#endif
 }
 
 void TForm2::CreateSplitPage() {

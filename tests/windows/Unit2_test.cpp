@@ -252,9 +252,11 @@ class Unit2Test : public QObject {
 
   void splitAppendsPxAndNumbersFurtherVolumes() {
     TForm2 form;
+    form.CheckBox1->setChecked(true);
     Split(form, Path("set.PX"));
     QCOMPARE(fake_->messages, QStringList{"Operation sucessful"});
     QVERIFY(QFile::exists(Path("set.PX.PX")));
+    QVERIFY(QFile::exists(Path("FILE001.ID")) && QFile::exists(Path("FILE003.ID")));
     QVERIFY(QFile::exists(Path("set.PX.002")) && QFile::exists(Path("set.PX.003")));
     QVERIFY(!QFile::exists(Path("set.PX")));
     QVERIFY(fake_->boxes.isEmpty());  // a fixed disk: no question between volumes

@@ -18,6 +18,17 @@
 #include "controls/WordcapBar.h"
 #include "engine/Exception.h"
 
+namespace {
+
+// The form's flags with the frame taken away. Qt puts the frame back on a
+// window whose customised flags ask for a close button (and so would the
+// Show handler, for ever); without the customise hint the flags stay as set.
+Qt::WindowFlags FramelessFlags(Qt::WindowFlags designFlags) {
+  return (designFlags & ~Qt::CustomizeWindowHint) | Qt::FramelessWindowHint;
+}
+
+}  // namespace
+
 // ---- text parts ----
 
 TCompanyText::TCompanyText(TMSOfficeCaption* owner)
@@ -172,7 +183,7 @@ void TMSOfficeCaption::takeOverFrame() {
   barHeight_ = std::max({18, form_->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, form_),
                      metrics.height() + 4});
   const bool wasVisible = form_->isVisible();
-  form_->setWindowFlags(designFlags_ | Qt::FramelessWindowHint);
+  form_->setWindowFlags(FramelessFlags(designFlags_));
   QMargins margins = form_->contentsMargins();
   margins.setTop(margins.top() + barHeight_);
   form_->setContentsMargins(margins);
@@ -289,7 +300,7 @@ bool TMSOfficeCaption::eventFilter(QObject* watched, QEvent* event) {
         QTimer::singleShot(0, this, [this] {
           if (!form_) return;
           const bool wasVisible = form_->isVisible();
-          form_->setWindowFlags(designFlags_ | Qt::FramelessWindowHint);
+          form_->setWindowFlags(FramelessFlags(designFlags_));
           if (wasVisible) form_->show();
         });
       }

@@ -1,19 +1,45 @@
-// parvex: the program. Until the main window is built, the Split & Join window
-// is the program's window: shown at start, and the program ends when it closes.
+// parvex: the program. Creates the windows, shows the main window and runs
+// until the main window closes.
 #include <QApplication>
+#include <QIcon>
+#include <QMessageBox>
 
+#include <exception>
+
+#include "windows/Unit1.h"
 #include "windows/Unit2.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Parvex"));
   QApplication::setApplicationVersion(QStringLiteral("1.30"));
+  // Ties the windows to the installed desktop entry and its icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("parvex"));
+  QIcon icon;
+  for (int size : {16, 24, 32, 48, 64, 128, 256})
+    icon.addFile(QStringLiteral(":/icons/parvex-%1.png").arg(size), QSize(size, size));
+  QApplication::setWindowIcon(icon);
+  // Only the main window's closing ends the program, whatever else is open.
+  app.setQuitOnLastWindowClosed(false);
 
-  Form2 = new TForm2;
-  // A dialog that hides itself (after a modal result) ends the program as well.
-  QObject::connect(Form2, &QDialog::finished, &app, &QCoreApplication::quit);
-  Form2->show();
+  try {
+    // The first window created is the main window; none shows yet.
+    Form1 = new TForm1;
+    Form2 = new TForm2;
+  } catch (const std::exception& error) {
+    delete Form1;
+    Form1 = nullptr;
+    QMessageBox::critical(nullptr, QStringLiteral("Parvex"), QString::fromLocal8Bit(error.what()));
+    return 1;
+  }
+  QObject::connect(Form1, &TForm1::OnClose, &app, [] { QCoreApplication::exit(0); });
+
+  Form1->show();
   const int result = app.exec();
+  // The windows go in the reverse order of their creation.
   delete Form2;
+  Form2 = nullptr;
+  delete Form1;
+  Form1 = nullptr;
   return result;
 }

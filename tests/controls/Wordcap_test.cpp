@@ -2,6 +2,7 @@
 // the choice of gradient by colour depth, what fits and where it goes, the
 // composed and derived captions, and the bar on a real (offscreen) form.
 
+#include <QDialog>
 #include <QPainter>
 #include <QVBoxLayout>
 #include <QtTest>
@@ -11,6 +12,19 @@
 #include "engine/Exception.h"
 
 using namespace Wordcap;
+
+namespace {
+
+struct ShowCounter : QObject {
+  explicit ShowCounter(int& count) : count_(count) {}
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Show) ++count_;
+    return false;
+  }
+  int& count_;
+};
+
+}  // namespace
 
 class WordcapTest : public QObject {
   Q_OBJECT
@@ -397,6 +411,25 @@ class WordcapTest : public QObject {
     QTRY_VERIFY(form.windowFlags().testFlag(Qt::FramelessWindowHint));
     QVERIFY(form.isVisible());
     QVERIFY(caption.barLayout().minimize.isEmpty());  // the new flags decide the buttons
+  }
+
+  // Qt puts the frame back on customised flags that ask for a close button;
+  // the bar must still get its frameless window, and showing it must settle.
+  void customisedDialogFlagsLoseTheFrame() {
+    QDialog form;
+    form.setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                        Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    form.resize(300, 80);
+    TMSOfficeCaption caption(&form);
+    QVERIFY(form.windowFlags().testFlag(Qt::FramelessWindowHint));
+    int shows = 0;
+    ShowCounter counter(shows);
+    form.installEventFilter(&counter);
+    form.show();
+    QTest::qWait(100);
+    QCOMPARE(shows, 1);
+    QVERIFY(form.isVisible());
+    QVERIFY(!caption.barLayout().close.isEmpty());
   }
 
   void formMayGoFirst() {

@@ -1,0 +1,78 @@
+// TForm1, the main window: a frameless window cut to the outline of its
+// picture, with hot-spots that open the Split & Join window, minimise and end
+// the program, and five lamps along the ring that show a running light.
+//
+// Thread-safety: user-interface thread only.
+#pragma once
+
+#include <QWidget>
+
+class QTimer;
+
+namespace parvex {
+class KrHint;
+class TBSLed;
+class TCoolForm;
+class TNoShape;
+}  // namespace parvex
+
+class TForm1 : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Builds the window and its components from the stored artwork; throws
+  // parvex::Exception when that artwork cannot be read.
+  explicit TForm1(QWidget* parent = nullptr);
+  ~TForm1() override;
+  TForm1(const TForm1&) = delete;
+  TForm1& operator=(const TForm1&) = delete;
+
+  // Interval of the running light, in milliseconds.
+  static constexpr int kRunningLightInterval = 300;
+
+  // --- The window's components, in their declared order. All are owned by
+  // the window; the visual ones paint in creation order (later on top).
+  parvex::TCoolForm* CoolForm1 = nullptr;
+  parvex::TNoShape* NoShape1 = nullptr;  // "Split & Join"
+  parvex::TNoShape* NoShape2 = nullptr;  // "About"
+  parvex::TNoShape* NoShape3 = nullptr;  // "Tools"
+  parvex::TNoShape* NoShape4 = nullptr;  // "Exit"
+  parvex::KrHint* KrHint1 = nullptr;
+  parvex::TNoShape* NoShape5 = nullptr;  // "Minimize"
+  parvex::TBSLed* BSLed1 = nullptr;
+  parvex::TBSLed* BSLed2 = nullptr;
+  parvex::TBSLed* BSLed3 = nullptr;
+  parvex::TBSLed* BSLed4 = nullptr;
+  parvex::TBSLed* BSLed5 = nullptr;
+  QTimer* Timer1 = nullptr;
+
+ public slots:
+  // Runs whenever the window becomes the active window: puts the window's
+  // size and the controls' positions back to their fixed values.
+  void FormActivate();
+  // Stops the running light, shows Form2 modally, starts the light again.
+  void NoShape1Click();
+  // Closes the window, which ends the program.
+  void NoShape4Click();
+  // Sends every window of the program to the task bar.
+  void NoShape5Click();
+  // Moves the lit lamp one place on; see the definition for the rules.
+  void Timer1Timer();
+
+ signals:
+  // The window has closed; the program ends on it.
+  void OnClose();
+
+ protected:
+  bool event(QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void CreateComponents();
+  parvex::TNoShape* CreateHotSpot(const char* name, int left, int top, const QString& hint);
+  parvex::TBSLed* CreateLamp(const char* name, int left, int top, bool lit);
+  void PlaceAtScreenCentre();
+};
+
+// The window's one instance, created first at program start-up.
+extern TForm1* Form1;

@@ -9,7 +9,7 @@
 #include "cli/terminal.h"
 #include "engine/backup.h"
 #include "engine/format.h"
-#include "engine/inspect.h"
+#include "engine/examine.h"
 
 namespace parvex::cli {
 namespace {

@@ -13,19 +13,25 @@
 
 #include "engine/backup.h"
 #include "engine/format.h"
-#include "engine/inspect.h"
+#include "engine/examine.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
+// Never destroyed, so that the clean-up at exit can still use it.
 const fs::path& WorkDir() {
-  static const fs::path dir = [] {
+  static const fs::path* dir = [] {
     std::string pattern = (fs::temp_directory_path() / "parvex-fuzz-XXXXXX").string();
     if (!mkdtemp(pattern.data())) std::abort();
-    return fs::path(pattern);
+    auto* path = new fs::path(pattern);
+    std::atexit([] {
+      std::error_code ec;
+      fs::remove_all(WorkDir(), ec);
+    });
+    return path;
   }();
-  return dir;
+  return *dir;
 }
 
 }  // namespace

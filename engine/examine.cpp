@@ -1,4 +1,4 @@
-#include "engine/inspect.h"
+#include "engine/examine.h"
 
 #include <cstring>
 

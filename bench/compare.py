@@ -15,6 +15,8 @@ import subprocess
 import sys
 
 MB = 1024 * 1024
+# Debian's 7zip package installs the program as 7zz.
+SEVENZIP = shutil.which('7z') or shutil.which('7zz') or '7z'
 
 
 def files_under(roots, suffixes=None, exclude=()):
@@ -111,9 +113,9 @@ def tools(cli):
         'gzip -1': (tar + ' | gzip -1 | split -b 100M - {out}/x.',
                     'cat {out}/x.* | gzip -d | tar xf - -C {dst}', '{out}/x.*'),
         'zip -1': ('cd {src} && zip -q -s 100m -1 -r {out}/x.zip .',
-                   '7z x -y -bd -o{dst} {out}/x.zip > /dev/null', '{out}/x.*'),
-        '7z -mx1': ('7z a -bd -v100m -mx1 {out}/x.7z {src}/. > /dev/null',
-                    '7z x -y -bd -o{dst} {out}/x.7z.001 > /dev/null', '{out}/x.*'),
+                   SEVENZIP + ' x -y -bd -o{dst} {out}/x.zip > /dev/null', '{out}/x.*'),
+        '7z -mx1': (SEVENZIP + ' a -bd -v100m -mx1 {out}/x.7z {src}/. > /dev/null',
+                    SEVENZIP + ' x -y -bd -o{dst} {out}/x.7z.001 > /dev/null', '{out}/x.*'),
     }
 
 

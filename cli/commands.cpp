@@ -20,7 +20,8 @@ int Fail(const std::string& message) {
 }
 
 std::string Absolute(const std::string& path) {
-  return platform::MakeAbsolute(path, platform::CurrentDirectory());
+  static const std::string here = platform::CurrentDirectory();
+  return platform::MakeAbsolute(path, here);
 }
 
 std::string DosTimeText(std::uint32_t t) {

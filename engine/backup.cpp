@@ -74,14 +74,7 @@ class TBackupFile::BackupRun {
     o_.RaiseProgress("", 0);
 
     o_.TotalSize = 0;
-    for (const std::string& name : list) {
-      if (!env_.FileExists(name)) continue;
-      try {
-        o_.TotalSize += env_.OpenForReading(name)->Size();
-      } catch (const IoError& e) {
-        throw EArchiveError(kCannotReadFile, e.what());
-      }
-    }
+    for (const std::string& name : list) o_.TotalSize += std::max<std::int64_t>(0, env_.FileSize(name));
 
     volumeNumber_ = 1;
     if (o_.SaveFileID) StartIdList();

@@ -21,17 +21,19 @@ bool OpenNext(platform::Env& env, const std::vector<std::string>& names, std::si
               std::unique_ptr<platform::ReadableFile>& handle) {
   while (next < names.size()) {
     const std::string& name = names[next++];
-    if (!env.FileExists(name)) continue;
     file = SourceFile{name, 0, 0, ""};
     handle.reset();
     try {
       handle = env.OpenForReading(name);
-      file.size = handle->Size();
+      file.size = handle->SizeAtOpen();
+      file.dosTime = static_cast<std::uint32_t>(handle->DosTimeAtOpen());
     } catch (const IoError& e) {
+      // What does not exist as a file (a directory, a vanished file) is passed
+      // over; a file that cannot be read is an error at its turn.
+      if (!env.FileExists(name)) continue;
       file.error = e.what();
-      handle.reset();
+      file.dosTime = static_cast<std::uint32_t>(env.GetDosFileTime(name));
     }
-    file.dosTime = static_cast<std::uint32_t>(env.GetDosFileTime(name));
     return true;
   }
   return false;
@@ -82,18 +84,22 @@ class SerialSource : public BlockSource {
 };
 
 // A reader thread fills a ring of slots in list order: a file's head, then its
-// chunks, then an end mark. Workers compress chunk slots; the consumer takes
-// slots in ring order once they are ready. The ring bounds the memory in use.
+// chunks (the last marked as such), and an end mark after a file that ended
+// before its announced size. Workers compress chunk slots; the consumer takes
+// slots in ring order once they are ready, and compresses the head slot itself
+// when no worker has started on it yet, rather than sleep. The ring bounds the
+// memory in use (about 64 KiB a slot).
 class ParallelSource : public BlockSource {
  public:
   ParallelSource(platform::Env& env, const std::vector<std::string>& names, unsigned threads)
-      : env_(env), names_(names), slots_(std::max<std::size_t>(8, 4 * threads)) {
+      : env_(env), names_(names), slots_(std::max<std::size_t>(32, 8 * threads)) {
     for (Slot& slot : slots_) {
       slot.input.resize(kChunk);
       slot.output.resize(kChunk + kCompressSlack);
     }
     reader_ = std::thread([this] { ReadAhead(); });
-    for (unsigned i = 0; i < threads; ++i) workers_.emplace_back([this] { Compress(); });
+    // The consumer compresses too, so one worker fewer than threads.
+    for (unsigned i = 1; i < threads; ++i) workers_.emplace_back([this] { Compress(); });
   }
 
   ~ParallelSource() override {
@@ -101,7 +107,8 @@ class ParallelSource : public BlockSource {
       std::lock_guard lock(mutex_);
       stopping_ = true;
     }
-    changed_.notify_all();
+    slotFreed_.notify_all();
+    workQueued_.notify_all();
     reader_.join();
     for (std::thread& worker : workers_) worker.join();
   }
@@ -122,7 +129,6 @@ class ParallelSource : public BlockSource {
   }
 
   bool NextBlock(SourceBlock& block) override {
-    if (held_) Release();
     Slot& slot = Take();
     if (slot.kind == Kind::kFileEnd || slot.kind == Kind::kFile || slot.kind == Kind::kEnd) {
       if (slot.kind == Kind::kFileEnd) Release();
@@ -139,9 +145,10 @@ class ParallelSource : public BlockSource {
 
  private:
   enum class Kind { kFile, kChunk, kFileEnd, kEnd };
+  enum class State { kFilling, kQueued, kWorking, kReady };
   struct Slot {
     Kind kind = Kind::kEnd;
-    bool ready = false;
+    State state = State::kFilling;
     SourceFile file;
     std::vector<std::uint8_t> input, output;
     std::size_t inputBytes = 0;
@@ -150,45 +157,74 @@ class ParallelSource : public BlockSource {
     std::string error;
   };
 
-  // Consumer side: the slot at the head, once ready. Slots stay taken until Release.
+  static void CompressSlot(LzrwCompressor& compressor, Slot& slot) {
+    slot.length = compressor.Compress(slot.input.data(), slot.output.data(),
+                                      static_cast<std::uint16_t>(slot.inputBytes));
+  }
+
+  Slot& Head() { return slots_[head_ % slots_.size()]; }
+
+  // Consumer side: the slot at the head, once ready. It stays taken until Release.
   Slot& Take() {
     if (held_) Release();
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return head_ < tail_ && slots_[head_ % slots_.size()].ready; });
-    return slots_[head_ % slots_.size()];
+    for (;;) {
+      if (head_ < tail_) {
+        Slot& slot = Head();
+        if (slot.state == State::kReady) return slot;
+        if (slot.state == State::kQueued) {
+          work_.erase(std::find(work_.begin(), work_.end(), &slot));
+          slot.state = State::kWorking;
+          lock.unlock();
+          CompressSlot(compressor_, slot);
+          lock.lock();
+          slot.state = State::kReady;
+          return slot;
+        }
+      }
+      headReady_.wait(lock);
+    }
   }
 
   void Release() {
     held_ = false;
+    bool wake;
     {
       std::lock_guard lock(mutex_);
       ++head_;
+      wake = readerWaiting_ && tail_ - head_ <= slots_.size() / 2;
     }
-    changed_.notify_all();
+    if (wake) slotFreed_.notify_one();
   }
 
-  // Reader side: a free slot at the tail, or null when stopping.
+  // Reader side: a free slot at the tail, or null when stopping. A reader that
+  // found the ring full waits until half of it is free, so that it is woken
+  // once for many slots rather than once a slot.
   Slot* Claim() {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [&] { return stopping_ || tail_ - head_ < slots_.size(); });
+    if (tail_ - head_ == slots_.size()) {
+      readerWaiting_ = true;
+      slotFreed_.wait(lock, [&] { return stopping_ || tail_ - head_ <= slots_.size() / 2; });
+      readerWaiting_ = false;
+    }
     if (stopping_) return nullptr;
     Slot& slot = slots_[tail_ % slots_.size()];
-    slot.ready = false;
+    slot.state = State::kFilling;
     slot.error.clear();
     return &slot;
   }
 
   void Publish(Slot& slot, bool compress) {
+    bool atHead;
     {
       std::lock_guard lock(mutex_);
       ++tail_;
-      if (compress) {
-        work_.push_back(&slot);
-      } else {
-        slot.ready = true;
-      }
+      slot.state = compress ? State::kQueued : State::kReady;
+      if (compress) work_.push_back(&slot);
+      atHead = &slot == &Head();
     }
-    changed_.notify_all();
+    if (compress) workQueued_.notify_one();
+    if (atHead) headReady_.notify_one();  // the consumer may be waiting for it
   }
 
   void ReadAhead() {
@@ -228,13 +264,9 @@ class ParallelSource : public BlockSource {
         slot->last = remaining == 0;
         Publish(*slot, true);
       }
+      // A file's last chunk says it is the last; only a file that ended
+      // early, whose reader will ask once more, needs an end mark (above).
       handle.reset();
-      if (remaining == 0) {
-        Slot* end = Claim();
-        if (!end) return;
-        end->kind = Kind::kFileEnd;
-        Publish(*end, false);
-      }
     }
     Slot* end = Claim();
     if (!end) return;
@@ -248,18 +280,20 @@ class ParallelSource : public BlockSource {
       Slot* slot = nullptr;
       {
         std::unique_lock lock(mutex_);
-        changed_.wait(lock, [&] { return stopping_ || !work_.empty(); });
+        workQueued_.wait(lock, [&] { return stopping_ || !work_.empty(); });
         if (stopping_) return;
         slot = work_.front();
         work_.pop_front();
+        slot->state = State::kWorking;
       }
-      slot->length = compressor.Compress(slot->input.data(), slot->output.data(),
-                                         static_cast<std::uint16_t>(slot->inputBytes));
+      CompressSlot(compressor, *slot);
+      bool atHead;
       {
         std::lock_guard lock(mutex_);
-        slot->ready = true;
+        slot->state = State::kReady;
+        atHead = head_ < tail_ && slot == &Head();
       }
-      changed_.notify_all();
+      if (atHead) headReady_.notify_one();
     }
   }
 
@@ -267,11 +301,13 @@ class ParallelSource : public BlockSource {
   const std::vector<std::string> names_;  // a copy: the reader thread may outlive the caller's list
   std::vector<Slot> slots_;
   std::mutex mutex_;
-  std::condition_variable changed_;
+  std::condition_variable slotFreed_, workQueued_, headReady_;
   std::size_t head_ = 0, tail_ = 0;  // consumed, published
   std::deque<Slot*> work_;
   bool stopping_ = false;
+  bool readerWaiting_ = false;
   bool held_ = false;
+  LzrwCompressor compressor_;  // the consumer's own
   std::thread reader_;
   std::vector<std::thread> workers_;
 };

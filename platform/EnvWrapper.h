@@ -14,6 +14,7 @@ class EnvWrapper : public Env {
   std::vector<DirEntry> FindMatches(const std::string& p) override { return target_->FindMatches(p); }
   bool FileExists(const std::string& p) override { return target_->FileExists(p); }
   bool DirectoryExists(const std::string& p) override { return target_->DirectoryExists(p); }
+  std::int64_t FileSize(const std::string& p) override { return target_->FileSize(p); }
   bool CreateDirectories(const std::string& p) override { return target_->CreateDirectories(p); }
   std::unique_ptr<ReadableFile> OpenForReading(const std::string& p) override { return target_->OpenForReading(p); }
   std::unique_ptr<WritableFile> Create(const std::string& p) override { return target_->Create(p); }

@@ -36,6 +36,10 @@ class ReadableFile {
   // Positions the next Read at offset from the start. Throws IoError.
   virtual void Seek(std::int64_t offset) = 0;
   virtual std::int64_t Size() = 0;  // throws IoError
+  // The size and the MS-DOS modification time the file had when it was opened
+  // (known without a further call to the system).
+  virtual std::int64_t SizeAtOpen() const = 0;
+  virtual std::int32_t DosTimeAtOpen() const = 0;
 };
 
 // A file opened for writing, with its writes buffered.
@@ -77,6 +81,8 @@ class Env {
   // True when `path` names an existing regular file (following links).
   virtual bool FileExists(const std::string& path) = 0;
   virtual bool DirectoryExists(const std::string& path) = 0;
+  // The size of the regular file `path` (following links); -1 when there is none.
+  virtual std::int64_t FileSize(const std::string& path) = 0;
   // Creates `path` and every missing parent; true when it exists as a directory afterwards.
   virtual bool CreateDirectories(const std::string& path) = 0;
 

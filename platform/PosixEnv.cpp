@@ -69,7 +69,8 @@ std::vector<DirEntry> PosixEnv::FindMatches(const std::string& pattern) {
   if (!HasWildcard(mask)) {
     struct stat st {};
     if (::lstat(pattern.c_str(), &st) != 0) return matches;
-    matches.push_back({mask, StatIs(pattern, S_IFDIR)});
+    // Only a link needs a second look to tell where it leads.
+    matches.push_back({mask, S_ISDIR(st.st_mode) || (S_ISLNK(st.st_mode) && StatIs(pattern, S_IFDIR))});
     return matches;
   }
 
@@ -89,6 +90,12 @@ std::vector<DirEntry> PosixEnv::FindMatches(const std::string& pattern) {
 bool PosixEnv::FileExists(const std::string& path) { return StatIs(path, S_IFREG); }
 
 bool PosixEnv::DirectoryExists(const std::string& path) { return StatIs(path, S_IFDIR); }
+
+std::int64_t PosixEnv::FileSize(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+  return static_cast<std::int64_t>(st.st_size);
+}
 
 bool PosixEnv::CreateDirectories(const std::string& path) {
   if (path.empty()) return false;

@@ -11,6 +11,7 @@ class PosixEnv : public Env {
  public:
   std::vector<DirEntry> FindMatches(const std::string& pattern) override;
   bool FileExists(const std::string& path) override;
+  std::int64_t FileSize(const std::string& path) override;
   bool DirectoryExists(const std::string& path) override;
   bool CreateDirectories(const std::string& path) override;
   std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) override;

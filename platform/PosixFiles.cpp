@@ -62,7 +62,9 @@ int PwriteAll(int fd, std::int64_t offset, const std::byte* data, std::size_t n)
 
 class PosixReadableFile final : public ReadableFile {
  public:
-  PosixReadableFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
+  PosixReadableFile(int fd, std::string path, const struct stat& st)
+      : fd_(fd), path_(std::move(path)), sizeAtOpen_(static_cast<std::int64_t>(st.st_size)),
+        dosTimeAtOpen_(static_cast<std::int32_t>(ToDosTime(st.st_mtim.tv_sec))) {}
   ~PosixReadableFile() override { ::close(fd_); }
   PosixReadableFile(const PosixReadableFile&) = delete;
   PosixReadableFile& operator=(const PosixReadableFile&) = delete;
@@ -93,9 +95,14 @@ class PosixReadableFile final : public ReadableFile {
     return static_cast<std::int64_t>(st.st_size);
   }
 
+  std::int64_t SizeAtOpen() const override { return sizeAtOpen_; }
+  std::int32_t DosTimeAtOpen() const override { return dosTimeAtOpen_; }
+
  private:
   int fd_;
   std::string path_;
+  std::int64_t sizeAtOpen_;
+  std::int32_t dosTimeAtOpen_;
 };
 
 // A failed write leaves the file in an unknown state, so a failure is sticky:
@@ -215,8 +222,9 @@ std::unique_ptr<ReadableFile> OpenPosixReadable(const std::string& path) {
     ::close(fd);
     ThrowIoError(path, error);
   }
-  ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-  return std::make_unique<PosixReadableFile>(fd, path);
+  // Read-ahead hints pay only for files larger than the kernel's own window.
+  if (st.st_size >= (std::int64_t{1} << 20)) ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+  return std::make_unique<PosixReadableFile>(fd, path, st);
 }
 
 std::unique_ptr<WritableFile> OpenPosixWritable(const std::string& path, bool append) {

@@ -78,6 +78,19 @@ TEST(PlatformReading, SeekAndFailures) {
   EXPECT_EQ(IoErrorMessage([&] { Env::Default()->OpenForReading(dir.path()); }), dir.path() + ": Is a directory");
 }
 
+TEST(PlatformReading, SizeAndTimeAsOpenedAndSizeByName) {
+  TempDir dir;
+  test::WriteFile(dir / "in", Bytes(1234, 'x'));
+  ASSERT_TRUE(Env::Default()->SetDosFileTime(dir / "in", 0x56A47000));
+  auto file = Env::Default()->OpenForReading(dir / "in");
+  test::WriteFile(dir / "in", Bytes(99, 'y'));  // changes after the open do not count
+  EXPECT_EQ(file->SizeAtOpen(), 1234);
+  EXPECT_EQ(file->DosTimeAtOpen(), 0x56A47000);
+  EXPECT_EQ(Env::Default()->FileSize(dir / "in"), 99);
+  EXPECT_EQ(Env::Default()->FileSize(dir / "missing"), -1);
+  EXPECT_EQ(Env::Default()->FileSize(dir.path()), -1);  // a directory is no file
+}
+
 TEST(PlatformWriting, SmallAndLargePiecesKeepTheirOrder) {
   TempDir dir;
   const Bytes data = test::RandomBytes(5 * kWriteBufferSize, 3);

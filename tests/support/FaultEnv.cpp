@@ -42,6 +42,8 @@ class ShortFile : public platform::ReadableFile {
   }
   void Seek(std::int64_t offset) override { inner_->Seek(offset); }
   std::int64_t Size() override { return inner_->Size(); }
+  std::int64_t SizeAtOpen() const override { return inner_->SizeAtOpen(); }
+  std::int32_t DosTimeAtOpen() const override { return inner_->DosTimeAtOpen(); }
 
  private:
   std::unique_ptr<platform::ReadableFile> inner_;

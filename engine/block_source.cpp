@@ -87,7 +87,7 @@ class SerialSource : public BlockSource {
 // chunks (the last marked as such), and an end mark after a file that ended
 // before its announced size. Workers compress chunk slots; the consumer takes
 // slots in ring order once they are ready, and compresses the head slot itself
-// when no worker has started on it yet, rather than sleep. The ring bounds the
+// (or any queued slot) while the head is not ready, rather than sleep. The ring bounds the
 // memory in use (about 64 KiB a slot).
 class ParallelSource : public BlockSource {
  public:
@@ -98,8 +98,7 @@ class ParallelSource : public BlockSource {
       slot.output.resize(kChunk + kCompressSlack);
     }
     reader_ = std::thread([this] { ReadAhead(); });
-    // The consumer compresses too, so one worker fewer than threads.
-    for (unsigned i = 1; i < threads; ++i) workers_.emplace_back([this] { Compress(); });
+    for (unsigned i = 0; i < threads; ++i) workers_.emplace_back([this] { Compress(); });
   }
 
   ~ParallelSource() override {
@@ -164,25 +163,31 @@ class ParallelSource : public BlockSource {
 
   Slot& Head() { return slots_[head_ % slots_.size()]; }
 
-  // Consumer side: the slot at the head, once ready. It stays taken until Release.
+  // Consumer side: the slot at the head, once ready. It stays taken until
+  // Release. While the head is not ready, the consumer compresses queued slots
+  // itself (the head first) instead of sleeping.
   Slot& Take() {
     if (held_) Release();
     std::unique_lock lock(mutex_);
     for (;;) {
-      if (head_ < tail_) {
-        Slot& slot = Head();
-        if (slot.state == State::kReady) return slot;
-        if (slot.state == State::kQueued) {
-          work_.erase(std::find(work_.begin(), work_.end(), &slot));
-          slot.state = State::kWorking;
-          lock.unlock();
-          CompressSlot(compressor_, slot);
-          lock.lock();
-          slot.state = State::kReady;
-          return slot;
-        }
+      if (head_ < tail_ && Head().state == State::kReady) return Head();
+      Slot* slot = nullptr;
+      if (head_ < tail_ && Head().state == State::kQueued) {
+        slot = &Head();
+        work_.erase(std::find(work_.begin(), work_.end(), slot));
+      } else if (!work_.empty()) {
+        slot = work_.front();
+        work_.pop_front();
       }
-      headReady_.wait(lock);
+      if (!slot) {
+        headReady_.wait(lock);
+        continue;
+      }
+      slot->state = State::kWorking;
+      lock.unlock();
+      CompressSlot(compressor_, *slot);
+      lock.lock();
+      slot->state = State::kReady;
     }
   }
 

@@ -86,9 +86,9 @@ class SerialSource : public BlockSource {
 // A reader thread fills a ring of slots in list order: a file's head, then its
 // chunks (the last marked as such), and an end mark after a file that ended
 // before its announced size. Workers compress chunk slots; the consumer takes
-// slots in ring order once they are ready, and compresses the head slot itself
-// (or any queued slot) while the head is not ready, rather than sleep. The ring bounds the
-// memory in use (about 64 KiB a slot).
+// slots in ring order once they are ready, and while the head is not ready it
+// compresses queued slots itself (the head first) rather than sleep. The ring
+// bounds the memory in use (about 64 KiB a slot).
 class ParallelSource : public BlockSource {
  public:
   ParallelSource(platform::Env& env, const std::vector<std::string>& names, unsigned threads)

@@ -11,14 +11,14 @@ printf 'hello hello hello, a small text file\n' >a.txt
 : >empty
 head -c 3000 /dev/zero | tr '\0' 'x' >runs
 head -c 40000 /dev/urandom >random
-cp "$here/../../engine/backup.cpp" text.h
-"$bin" split -q -t seed one.PX a.txt empty runs text.h
+cp "$here/../../engine/backup.cpp" text.txt
+"$bin" split -q -t seed one.PX a.txt empty runs text.txt
 "$bin" split -q -s 200 multi.PX a.txt random runs
 rm -rf "$here/corpus" && mkdir -p "$here/corpus"/{set,decompress,roundtrip}
 cp one.PX "$here/corpus/set/one"
 { cat multi.PX; for v in multi.0*; do printf -- '--PXVOL--'; cat "$v"; done; } >"$here/corpus/set/multi"
 head -c 300 one.PX >"$here/corpus/set/truncated"
-cp a.txt runs text.h "$here/corpus/roundtrip/"
+cp a.txt runs text.txt "$here/corpus/roundtrip/"
 # The blocks of the one-volume set, one file each.
 python3 - one.PX "$here/corpus/decompress" <<'PY'
 import struct, sys

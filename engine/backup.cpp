@@ -166,10 +166,23 @@ class TBackupFile::BackupRun {
   bool VolumeFull(std::int64_t segmentLength) {
     if (o_.MaxSize != 0 && volume_->Position() >= o_.MaxSize - fmt::kVolumeSlack) return true;
     if (segmentLength + static_cast<std::int64_t>(fmt::kBlockRecordMax) > fmt::kMaxSegmentLength) return true;
-    std::int64_t free = env_.FreeSpace(workDir_);
-    if (free < 0) free = 0;  // a failed query counts as no free space
     const std::int64_t needed = static_cast<std::int64_t>(volume_->Pending() + fmt::kBlockRecordMax +
                                                           fmt::kContinuationRecordSize);
+    // While the drive had plenty of room at the last look, what we wrote since
+    // tells enough; near the limit, and now and then, the drive is asked again.
+    if (knownFree_ >= 0 && blocksSinceLook_ < kBlocksBetweenLooks) {
+      const std::int64_t estimate = knownFree_ - (volume_->Position() - positionAtLook_) - pendingAtLook_;
+      if (estimate - fmt::kFreeSpaceReserve - needed > kPlentyOfRoom) {
+        ++blocksSinceLook_;
+        return false;
+      }
+    }
+    std::int64_t free = env_.FreeSpace(workDir_);
+    if (free < 0) free = 0;  // a failed query counts as no free space
+    knownFree_ = free;
+    positionAtLook_ = volume_->Position();
+    pendingAtLook_ = static_cast<std::int64_t>(volume_->Pending());
+    blocksSinceLook_ = 0;
     return free - fmt::kFreeSpaceReserve < needed;
   }
 
@@ -219,6 +232,7 @@ class TBackupFile::BackupRun {
     volumeName_ = name;
     volumeNames_.push_back(name);
     blocksOnVolume_ = false;
+    knownFree_ = -1;  // perhaps another disk
   }
 
   void CloseVolume() {
@@ -279,6 +293,13 @@ class TBackupFile::BackupRun {
   unsigned volumeNumber_ = 0;
   std::vector<std::string> volumeNames_;
   bool blocksOnVolume_ = false;
+  // The free space seen at the last look at the drive, and the volume then.
+  static constexpr std::int64_t kPlentyOfRoom = 4 << 20;
+  static constexpr int kBlocksBetweenLooks = 64;
+  std::int64_t knownFree_ = -1;
+  std::int64_t positionAtLook_ = 0;
+  std::int64_t pendingAtLook_ = 0;
+  int blocksSinceLook_ = 0;
   std::vector<std::string> idLines_;
   std::int64_t remaining_ = 0;
   std::unique_ptr<BlockSource> source_;

@@ -272,6 +272,25 @@ TEST_F(BackupTest, FullDiskMovesTheFileToTheNextDisk) {
   EXPECT_GT(fs::file_size(dir / "F.PX"), 40000u);  // blocks went on the first disk too
 }
 
+TEST_F(BackupTest, LargeDiskIsAskedRarelyButFillsToTheSamePoint) {
+  // 40 MB that do not compress on a 30 MB disk: the drive is asked now and
+  // then while there is plenty of room, and at every block near the end, so
+  // the first volume ends where it would with a look before every block.
+  test::WriteFile(dir / "f", test::RandomBytes(40 << 20, 9));
+  env.InsertDisk(30 << 20);
+  bf.OnNeedDisk = [&](TBackupFile&, std::uint16_t disk, bool&) {
+    events.disks.push_back(disk);
+    env.InsertDisk(30 << 20);
+  };
+  ASSERT_TRUE(bf.Backup({dir / "f"}, dir / "L.PX"));
+  const std::int64_t first = static_cast<std::int64_t>(fs::file_size(dir / "L.PX"));
+  const std::int64_t room = (30 << 20) - 10240;
+  EXPECT_LE(first, room);
+  EXPECT_GT(first + 32778 + 16, room - 32778);  // no further block would have fitted
+  EXPECT_EQ(events.disks, (std::vector<int>{2}));
+  EXPECT_LT(env.freeSpaceLooks, 1280 / 4);  // 1,280 blocks
+}
+
 TEST_F(BackupTest, FullDiskWithoutANewOneStopsWithAnError) {
   test::WriteFile(dir / "f", test::RandomBytes(200000, 7));
   env.InsertDisk(100000);

@@ -27,8 +27,12 @@ class FaultEnv : public platform::EnvWrapper {
   std::time_t now = 1700000000;  // 2023-11-14
 
   std::int64_t written = 0;
+  int freeSpaceLooks = 0;
 
-  std::int64_t FreeSpace(const std::string&) override { return freeSpace - written; }
+  std::int64_t FreeSpace(const std::string&) override {
+    ++freeSpaceLooks;
+    return freeSpace - written;
+  }
   std::time_t Now() override { return now; }
   std::unique_ptr<platform::WritableFile> Create(const std::string& path) override;
   std::unique_ptr<platform::WritableFile> OpenForAppend(const std::string& path) override;

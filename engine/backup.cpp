@@ -25,12 +25,6 @@ std::string Trimmed(const std::string& s) {
   return first < last ? std::string(first, last) : std::string();
 }
 
-struct BusyFlag {
-  explicit BusyFlag(bool& flag) : flag_(flag) { flag_ = true; }
-  ~BusyFlag() { flag_ = false; }
-  bool& flag_;
-};
-
 }  // namespace
 
 TBackupFile::TBackupFile(platform::Env* env) : env_(env) {}
@@ -68,7 +62,7 @@ class TBackupFile::BackupRun {
         workDir_(platform::DirectoryPart(archive_)) {}
 
   bool Run(const std::vector<std::string>& files) {
-    BusyFlag busy(o_.busy_);
+    BusyScope busy(o_.busy_);
     const std::vector<std::string> list = Expand(files);
     o_.continue_ = true;
     o_.RaiseProgress("", 0);

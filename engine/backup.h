@@ -117,6 +117,14 @@ class TBackupFile {
  private:
   class BackupRun;
   class RestoreRun;
+  // Busy from construction to destruction, whichever way the operation ends.
+  struct BusyScope {
+    explicit BusyScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~BusyScope() { flag_ = false; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+    bool& flag_;
+  };
   friend class BackupRun;
   friend class RestoreRun;
 

@@ -1,6 +1,5 @@
 #include "engine/examine.h"
 
-#include <cstring>
 
 #include "engine/backup.h"
 #include "engine/format.h"
@@ -21,10 +20,7 @@ class Inspector {
   SetInfo Run() {
     if (!env_.FileExists(archive_)) throw EArchiveError(kBad, archive_ + ": no such file");
     Open(archive_);
-    const std::int32_t titleLength = volume_.ReadI32(kBad, "the title length");
-    if (titleLength < 0 || titleLength > volume_.Remaining()) Fail(0, "the title length does not fit in the volume");
-    info_.title.resize(static_cast<std::size_t>(titleLength));
-    volume_.ReadExact(info_.title.data(), info_.title.size(), kBad, "the title");
+    info_.title = volume_.ReadTitle();
     info_.headerTotalSize = static_cast<std::uint32_t>(volume_.ReadI32(kBad, "the header"));
     info_.fileCount = volume_.ReadI32(kBad, "the header");
 
@@ -80,7 +76,7 @@ class Inspector {
   void ReadSegment(StoredFile& file, bool required) {
     const std::int64_t at = volume_.Offset();
     std::uint8_t magic[4];
-    if (!volume_.Peek4(magic) || std::memcmp(magic, fmt::kSegmentMagic, 4) != 0) {
+    if (!volume_.Peek4(magic) || !fmt::IsSegmentMagic(magic)) {
       if (!required) return;  // an empty file written without a segment
       throw EArchiveError(kInvalidArchiveType, volume_.WhereAt(at, "no segment begins here"));
     }
@@ -90,7 +86,7 @@ class Inspector {
     while (left > 0) {
       const std::int64_t blockAt = volume_.Offset();
       const std::int32_t length = volume_.ReadI32(kBad, "a block record");
-      if (length < 1 || static_cast<std::size_t>(length) > kMaxBlockSize || length + 4 > left) {
+      if (!fmt::BlockLengthFits(length, left)) {
         Fail(blockAt, "a block length of " + std::to_string(length) + " does not fit its segment");
       }
       volume_.ReadExact(block_.data(), static_cast<std::size_t>(length), kBad, "a block");
@@ -115,10 +111,8 @@ class Inspector {
   }
 
   bool NextVolume(const std::string& text, std::int64_t at) {
-    const std::string digits = text.substr(fmt::kNextDisk.size());
-    if (digits.size() != 3 || digits.find_first_not_of("0123456789") != std::string::npos) {
-      Fail(at, "a continuation record without a volume number");
-    }
+    const std::string digits = fmt::ContinuationDigits(text);
+    if (digits.empty()) Fail(at, "a continuation record without a volume number");
     info_.storedBytes += volume_.Offset();
     volume_.Close();
     archive_ = fmt::WithExtension(archive_, digits);

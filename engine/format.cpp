@@ -26,6 +26,17 @@ bool IsContinuation(std::string_view recordText) {
   return recordText.substr(0, kNextDisk.size()) == kNextDisk;
 }
 
+std::string ContinuationDigits(std::string_view recordText) {
+  const std::string_view digits = recordText.substr(kNextDisk.size());
+  if (digits.size() != 3 || digits.find_first_not_of("0123456789") != std::string_view::npos) return "";
+  return std::string(digits);
+}
+
+bool IsSegmentMagic(const std::uint8_t bytes[4]) {
+  return bytes[0] == kSegmentMagic[0] && bytes[1] == kSegmentMagic[1] && bytes[2] == kSegmentMagic[2] &&
+         bytes[3] == kSegmentMagic[3];
+}
+
 std::string DiskIdFileName(unsigned k) { return "FILE" + VolumeDigits(k) + ".ID"; }
 
 std::string DiskIdFileLine(const std::string& name, std::int64_t size) {

@@ -60,6 +60,18 @@ std::string WithExtension(const std::string& name, const std::string& digits);
 // "NEXT:DISK" and the three digits of volume k.
 std::string ContinuationText(unsigned k);
 bool IsContinuation(std::string_view recordText);
+// The three digits of a continuation record's next volume; "" when the record
+// does not end in exactly three decimal digits.
+std::string ContinuationDigits(std::string_view recordText);
+
+// Whether four bytes are the segment magic (compared as text cut at the first
+// zero byte, which only "ECS\0" passes).
+bool IsSegmentMagic(const std::uint8_t bytes[4]);
+// Whether a block length read from a volume can be a block of the segment
+// that still has `segmentLeft` bytes.
+inline bool BlockLengthFits(std::int64_t length, std::int64_t segmentLeft) {
+  return length >= 1 && length <= static_cast<std::int64_t>(kMaxBlockSize) && length + 4 <= segmentLeft;
+}
 
 // "FILE" + three digits + ".ID"
 std::string DiskIdFileName(unsigned k);

@@ -3,7 +3,6 @@
 // stored times; ReadArchiveTitle reads only the comment. Every length read from
 // a volume is checked against what the volume still holds, so a damaged or
 // hostile set ends with an error naming the volume and offset.
-#include <cstring>
 #include <exception>
 
 #include "engine/backup.h"
@@ -18,18 +17,6 @@ using platform::IoError;
 namespace fmt = format;
 
 namespace {
-
-struct BusyFlag {
-  explicit BusyFlag(bool& flag) : flag_(flag) { flag_ = true; }
-  ~BusyFlag() { flag_ = false; }
-  bool& flag_;
-};
-
-bool IsMagic(const std::uint8_t bytes[4]) {
-  // Compared as text cut at the first zero byte.
-  const std::size_t len = ::strnlen(reinterpret_cast<const char*>(bytes), 4);
-  return len == 3 && std::memcmp(bytes, "ECS", 3) == 0;
-}
 
 bool ShouldRestore(TRestoreMode mode, std::int32_t stored, std::int32_t target) {
   const bool exists = target != -1;
@@ -55,7 +42,7 @@ class TBackupFile::RestoreRun {
   }
 
   std::int32_t Run() {
-    BusyFlag busy(o_.busy_);
+    BusyScope busy(o_.busy_);
     ReadHeader();
     bool doRestore = true;
     std::uint32_t storedTime = 0;
@@ -101,13 +88,7 @@ class TBackupFile::RestoreRun {
   void ReadHeader() {
     try {
       volume_.Open(env_, archive_);
-      const std::int32_t titleLength = volume_.ReadI32(kCannotReadArchive, "the title length");
-      if (titleLength < 0 || titleLength > volume_.Remaining()) {
-        throw EArchiveError(kCannotReadArchive, volume_.WhereAt(0, "the title length " + std::to_string(titleLength) +
-                                                                       " does not fit in the volume"));
-      }
-      std::string title(static_cast<std::size_t>(titleLength), '\0');
-      volume_.ReadExact(title.data(), title.size(), kCannotReadArchive, "the title");
+      volume_.ReadTitle();  // not used
       o_.TotalSize = static_cast<std::uint32_t>(volume_.ReadI32(kCannotReadArchive, "the header"));
       o_.FileCount = volume_.ReadI32(kCannotReadArchive, "the header");
     } catch (const IoError& e) {
@@ -135,7 +116,7 @@ class TBackupFile::RestoreRun {
     // A set written by older versions may hold an empty file with no segment:
     // then the next four bytes are already the next record's length.
     std::uint8_t head[4];
-    const bool hasSegment = volume_.Peek4(head) && IsMagic(head);
+    const bool hasSegment = volume_.Peek4(head) && fmt::IsSegmentMagic(head);
     if (!doRestore) {
       if (hasSegment) ReadSegment(nullptr, kInvalidArchiveType);
       return false;
@@ -198,7 +179,7 @@ class TBackupFile::RestoreRun {
     const std::int64_t segmentAt = volume_.Offset();
     std::uint8_t magic[4];
     volume_.ReadExact(magic, 4, fixed, "a segment head");
-    if (!IsMagic(magic)) throw EArchiveError(badMagic, Detail(volume_.WhereAt(segmentAt, "no segment begins here")));
+    if (!fmt::IsSegmentMagic(magic)) throw EArchiveError(badMagic, Detail(volume_.WhereAt(segmentAt, "no segment begins here")));
     std::int64_t left = volume_.ReadI32(fixed, "a segment head");
     if (left < 0 || left > volume_.Remaining()) {
       throw EArchiveError(fixed, Detail(volume_.WhereAt(segmentAt, "the segment length " + std::to_string(left) +
@@ -215,7 +196,7 @@ class TBackupFile::RestoreRun {
         try {
           b.at = volume_.Offset();
           b.length = volume_.ReadI32(fixed, "a block record");
-          if (b.length < 1 || static_cast<std::size_t>(b.length) > kMaxBlockSize || b.length + 4 > left) {
+          if (!fmt::BlockLengthFits(b.length, left)) {
             throw EArchiveError(fixed, Detail(volume_.WhereAt(b.at, "a block length of " + std::to_string(b.length) +
                                                                         " does not fit its segment")));
           }
@@ -269,8 +250,8 @@ class TBackupFile::RestoreRun {
 
   // A continuation record: asks for the next volume until it is there.
   void NextVolume(const std::string& text, std::int64_t recordAt) {
-    const std::string digits = text.substr(fmt::kNextDisk.size());
-    if (digits.size() != 3 || digits.find_first_not_of("0123456789") != std::string::npos) {
+    const std::string digits = fmt::ContinuationDigits(text);
+    if (digits.empty()) {
       throw EArchiveError(kCannotReadArchive,
                           volume_.WhereAt(recordAt, "a continuation record without a volume number"));
     }
@@ -336,14 +317,7 @@ std::string TBackupFile::ReadArchiveTitle(const std::string& archiveName) {
   try {
     VolumeReader volume;
     volume.Open(*env_, archiveName);
-    const std::int32_t length = volume.ReadI32(kCannotReadArchive, "the title length");
-    if (length < 0 || length > volume.Remaining()) {
-      throw EArchiveError(kCannotReadArchive, volume.WhereAt(0, "the title length " + std::to_string(length) +
-                                                                    " does not fit in the file"));
-    }
-    std::string title(static_cast<std::size_t>(length), '\0');
-    volume.ReadExact(title.data(), title.size(), kCannotReadArchive, "the title");
-    return title;
+    return volume.ReadTitle();
   } catch (const IoError& e) {
     throw EArchiveError(kCannotReadArchive, e.what());
   }

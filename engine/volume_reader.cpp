@@ -68,6 +68,17 @@ bool VolumeReader::Peek4(std::uint8_t out[4]) {
   return true;
 }
 
+std::string VolumeReader::ReadTitle() {
+  const std::int32_t length = ReadI32(kCannotReadArchive, "the title length");
+  if (length < 0 || length > Remaining()) {
+    throw EArchiveError(kCannotReadArchive,
+                        WhereAt(0, "the title length " + std::to_string(length) + " does not fit in the volume"));
+  }
+  std::string title(static_cast<std::size_t>(length), '\0');
+  ReadExact(title.data(), title.size(), kCannotReadArchive, "the title");
+  return title;
+}
+
 std::string VolumeReader::Where(const std::string& what) const { return WhereAt(offset_, what); }
 
 std::string VolumeReader::WhereAt(std::int64_t offset, const std::string& what) const {

@@ -31,6 +31,9 @@ class VolumeReader {
   std::int32_t ReadI32(const char* fixed, const char* what);
   // The next four bytes without consuming them; false when fewer are left.
   bool Peek4(std::uint8_t out[4]);
+  // The title at the start of a first volume (length, then text), its length
+  // checked against the volume before anything is allocated.
+  std::string ReadTitle();
 
   // "<volume>, offset <o>: <what>" for error details.
   std::string Where(const std::string& what) const;

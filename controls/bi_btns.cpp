@@ -61,8 +61,10 @@ void TBI_basebutton::setGlyph(const QImage& value) {
   FGlyph = value.isNull() ? QImage() : value.copy();
   if (!FGlyph.isNull() && FGlyph.height() != 0) {
     GlyphTransparentColour = BitmapTransparentColour(FGlyph);
-    // A picture that does not split into square images is one image.
-    GlyphCount = FGlyph.width() % FGlyph.height() == 0 ? std::uint8_t(FGlyph.width() / FGlyph.height()) : 1;
+    // A picture that does not split into square images is one image; so is
+    // one that would split into more images than the count can hold.
+    const int images = FGlyph.width() % FGlyph.height() == 0 ? FGlyph.width() / FGlyph.height() : 1;
+    GlyphCount = std::uint8_t(images <= 255 ? images : 1);
     FGlyphWidth = GlyphCount != 0 ? FGlyph.width() / GlyphCount : FGlyph.width();
   } else {
     FGlyphWidth = 0;

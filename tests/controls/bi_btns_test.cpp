@@ -184,6 +184,8 @@ class BiBtnsTest : public QObject {
     b.setGlyph(three);
     b.setGlyph(three.copy(0, 0, 50, 16));  // does not split: one image, whatever came before
     QCOMPARE(int(b.glyphCount()) * 100 + b.glyphWidth(), 150);
+    b.setGlyph(QImage(300, 1, QImage::Format_RGB32));  // 300 images would not fit the count
+    QCOMPARE(int(b.glyphCount()) * 1000 + b.glyphWidth(), 1300);
     b.setGlyph(QImage());
     QCOMPARE(int(b.glyphCount()) + b.glyphWidth(), 0);
 

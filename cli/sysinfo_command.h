@@ -20,7 +20,7 @@ struct SysinfoOptions {
   bool Chosen() const;
 };
 
-// Adds the sub-command to `app`; the options stay valid while `app` lives.
+// Adds the sub-command to `app` (once); the options live as long as the program.
 SysinfoOptions& AddSysinfoCommand(CLI::App& app);
 
 // Returns the exit status: 0 done, 1 no such drive, 2 a bad letter.

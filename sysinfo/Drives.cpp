@@ -197,10 +197,9 @@ std::vector<Drive> ListDrives(const std::string& root, const DirectoryLister& li
   if (const auto found = visible.find("/"); found != visible.end()) {
     const auto& mount = found->second;
     const auto block = BlockDeviceOf(root, sys, mount);
-    const std::int32_t type = IsNetworkType(mount.fileSystem)                       ? kDriveNetwork
-                              : mount.fileSystem == "tmpfs" || mount.fileSystem == "ramfs" ? kDriveRam
-                              : block                                                ? BlockDriveType(sys, *block)
-                                                                                     : kDriveFixed;
+    std::int32_t type = block ? BlockDriveType(sys, *block) : kDriveFixed;
+    if (IsNetworkType(mount.fileSystem)) type = kDriveNetwork;
+    if (mount.fileSystem == "tmpfs" || mount.fileSystem == "ramfs") type = kDriveRam;
     system = FromMount(mount, type, block);
     taken.insert(system.device);
   }
@@ -219,8 +218,8 @@ std::vector<Drive> ListDrives(const std::string& root, const DirectoryLister& li
   for (auto& drive : others) {
     if (letter > 'Z') break;
     const bool share = drive.fileSystem == kGvfsType;
-    if (drive.blockDevice.size() >= 2 && StartsWith(drive.blockDevice, "fd")) continue;  // A or B has it
-    if (!share && !taken.insert(drive.device).second) continue;  // mounted twice: one letter
+    // A second mount of a file system that has its letter (a floppy's among them) gets none.
+    if (!share && !taken.insert(drive.device).second) continue;
     if (!drive.blockDevice.empty()) mountedBlocks.insert(drive.blockDevice);
     drive.letter = letter++;
     drives.push_back(std::move(drive));

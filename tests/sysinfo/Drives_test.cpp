@@ -98,6 +98,21 @@ TEST(SysInfoDrives, RefreshReReadsTheSelectedDrive) {
   EXPECT_EQ(info.diFreeSpace(), 1024);
 }
 
+TEST(SysInfoDrives, MountedFloppyKeepsLetterA) {
+  FakeMachine machine;
+  auto mounts = test::DefaultMounts();
+  mounts.push_back(Mount(80, "2:0", "/media/floppy", "vfat", "/dev/fd0"));
+  machine.Mounts(mounts);
+  machine.fileSystems().Set("/media/floppy", 2847, 2000, 512, 2, 0);
+  TMSysInfo info(machine.SourcesFor());
+  EXPECT_EQ(info.diAvailableDisks(), "ACDEFG");
+  info.setDiSign('A');
+  EXPECT_EQ(info.diMountPoint(), "/media/floppy");
+  EXPECT_EQ(info.diMediaType(), 2);
+  EXPECT_EQ(info.diTotalSpace(), 2847 * 512);
+  EXPECT_EQ(info.diSectorsPerCluster(), 1);
+}
+
 TEST(SysInfoDrives, LettersEndAtZ) {
   FakeMachine machine;
   auto mounts = test::DefaultMounts();

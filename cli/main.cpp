@@ -2,6 +2,7 @@
 #include <CLI/CLI.hpp>
 
 #include "cli/commands.h"
+#include "cli/sysinfo_command.h"
 #include "cli/terminal.h"
 
 int main(int argc, char** argv) {
@@ -45,12 +46,15 @@ int main(int argc, char** argv) {
   v->add_option("ARCHIVE", archive, "The first volume")->required();
   v->add_flag("--no-prompt", noPrompt, "A missing volume is an error");
 
+  const auto& sysinfo = AddSysinfoCommand(app);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     const int code = app.exit(e);
     return code == 0 ? kOk : kUsage;
   }
+  if (sysinfo.Chosen()) return RunSysinfo(sysinfo);
   InstallInterruptHandler();
   if (*s) return RunSplit(split);
   if (*j) return RunJoin(join);

@@ -2,6 +2,7 @@
 // of the same caption placed by hand; the setter and preset rules; the mouse
 // sequences of the as-button mode. Text is drawn without antialiasing here,
 // so that a pixel is either covered or not.
+#include <QMouseEvent>
 #include <QSignalSpy>
 #include <QtTest>
 #include <functional>
@@ -407,17 +408,14 @@ void LblEffctTest::uprightLettersStackAtNinety() {
   const QImage painted = Painted(label);
   const QFontMetrics metrics(label.font(), &painted);
   // Two upright I's in one column, the second one text height above the first.
+  auto inked = [&](int y) {
+    for (int x = 0; x < painted.width(); ++x)
+      if (painted.pixelColor(x, y) != kGround) return true;
+    return false;
+  };
   QList<int> tops;
-  for (int y = 0; y < painted.height(); ++y) {
-    bool inked = false;
-    for (int x = 0; x < painted.width(); ++x) inked |= painted.pixelColor(x, y) != kGround;
-    const bool above = y > 0 && [&] {
-      for (int x = 0; x < painted.width(); ++x)
-        if (painted.pixelColor(x, y - 1) != kGround) return true;
-      return false;
-    }();
-    if (inked && !above) tops.append(y);
-  }
+  for (int y = 0; y < painted.height(); ++y)
+    if (inked(y) && (y == 0 || !inked(y - 1))) tops.append(y);
   QCOMPARE(tops.size(), 2);
   QCOMPARE(tops[1] - tops[0], metrics.height());
   const QRect ink = Ink(painted);
@@ -485,12 +483,7 @@ void LblEffctTest::presetsSetDirectionsDepthsAndHighlight() {
     QCOMPARE(label.colourHighlight(), navy);
     if (row.style == TLabelEffect::esFlying) label.setEffectStyle(TLabelEffect::esRaised);
     if (row.style == TLabelEffect::esCustom) {
-      label.setDirectionHighlight(TLabelEffect::edDown);  // makes it esCustom, keeps the colour
-      label.setDirectionShadow(TLabelEffect::edRight);
-      label.setDepthHighlight(3);
-      label.setDepthShadow(4);
-      label.setEffectStyle(TLabelEffect::esRaised);
-      label.setDirectionHighlight(TLabelEffect::edDown);
+      label.setDirectionHighlight(TLabelEffect::edDown);  // esCustom: the scheme's highlight again
       label.setDirectionShadow(TLabelEffect::edRight);
       label.setDepthHighlight(3);
       label.setDepthShadow(4);

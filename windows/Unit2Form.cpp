@@ -288,6 +288,18 @@ void TForm2::ConnectHandlers() {
   connect(BriskButton13, &TBriskButton1::clicked, this, &TForm2::BriskButton13Click);
   connect(BriskButton14, &TBriskButton1::clicked, this, &TForm2::BriskButton14Click);
   connect(TextListBox1, &TTextListBox::filesDropped, this, &TForm2::AddFiles);
+  TextListBox1->installEventFilter(this);
+}
+
+void TForm2::SetTabOrder() {
+  // Page by page, each from top to bottom and left to right; Qt passes over
+  // the controls of the page that is not shown and those switched off.
+  const QList<QWidget*> order = {PageControl1,
+                                 SpeedButton1, SpeedButton2, Edit2, BriskButton11, BriskButton12,
+                                 Edit3, CheckBox1, SpeedButton3, TextListBox1,
+                                 BriskButton13, CheckBox2, dir1->edit(), dir1->browseButton(),
+                                 RadioButton7, RadioButton8, RadioButton9, RadioButton10, BriskButton14};
+  for (qsizetype i = 0; i + 1 < order.size(); ++i) setTabOrder(order[i], order[i + 1]);
 }
 
 void TForm2::SetupEngine() {

@@ -12,6 +12,7 @@
 #include <QPointer>
 
 const QColor TBriskButton1::kFocusLineColour(128, 128, 128);
+const QColor TBriskButton1::kFocusLightColour(224, 224, 224);
 const QColor TBriskButton1::kDisabledTextColour(192, 192, 192);
 
 namespace {
@@ -159,9 +160,15 @@ void TBriskButton1::paintFace(QImage& canvas) const {
   p.setBrush(Qt::NoBrush);
   // The focus line runs from (a, y) to (x, y) and on to (x, b), the last
   // point left out, as a line drawn with a pen to its end point would be.
+  // Gray on the black bar is hard to see, so a light line runs along its
+  // inner side, one pixel in.
   auto focusLine = [&](int a, int y, int x, int b) {
-    p.fillRect(QRect(QPoint(qMin(a, x), y), QPoint(qMax(a, x), y)), kFocusLineColour);
-    if (b > y) p.fillRect(QRect(x, y, 1, b - y), kFocusLineColour);
+    const auto line = [&](int a, int y, int x, int b, const QColor& colour) {
+      p.fillRect(QRect(QPoint(qMin(a, x), y), QPoint(qMax(a, x), y)), colour);
+      if (b > y) p.fillRect(QRect(x, y, 1, b - y), colour);
+    };
+    line(a, y, x, b, kFocusLineColour);
+    if (a > x + 1 && b > y + 1) line(a, y + 1, x + 1, b, kFocusLightColour);
   };
   QRect textRect;
   if (status_ == bsOff) {
@@ -218,6 +225,11 @@ void TBriskButton1::focusInEvent(QFocusEvent* event) {
 }
 
 void TBriskButton1::focusOutEvent(QFocusEvent* event) {
+  // Space let go elsewhere is no click.
+  if (spaceHeld_) {
+    spaceHeld_ = false;
+    setStatus(bsOff);
+  }
   syncFocusFlag();
   QWidget::focusOutEvent(event);
 }
@@ -251,12 +263,33 @@ bool TBriskButton1::handleDialogChar(const QString& text) {
 }
 
 void TBriskButton1::keyPressEvent(QKeyEvent* event) {
+  // Space presses the button as a mouse press does, and its release clicks.
+  if (event->key() == Qt::Key_Space && !(event->modifiers() & kBlockingModifiers)) {
+    if (!event->isAutoRepeat()) {
+      setStatus(bsOn);
+      spaceHeld_ = true;
+    }
+    event->accept();
+    return;
+  }
   if (handleDialogKey(event)) {
     event->accept();
     return;
   }
   // Unhandled keys travel up to the window, where every button of the window
   // (this one included) is offered them as dialog keys and characters.
+  event->ignore();
+}
+
+void TBriskButton1::keyReleaseEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Space && spaceHeld_) {
+    event->accept();
+    if (event->isAutoRepeat()) return;
+    spaceHeld_ = false;
+    setStatus(bsOff);
+    click();
+    return;
+  }
   event->ignore();
 }
 

@@ -1,7 +1,7 @@
 // TBriskButton1: a flat push button painted entirely from four 37 x 41 faces
 // (a black disc with a soft shadow, stretched to the button's width), with the
 // caption centred on it. It acts as a default or cancel button, answers its
-// accelerator, and ends a modal dialog with its ModalResult.
+// accelerator and Space, and ends a modal dialog with its ModalResult.
 //
 // Thread-safety: user-interface thread only, like every widget.
 #pragma once
@@ -47,6 +47,7 @@ class TBriskButton1 : public QWidget {
   static constexpr int kFaceHeight = 41;
   static constexpr int kDefaultWidth = 91;
   static const QColor kFocusLineColour;  // gray 128, 128, 128
+  static const QColor kFocusLightColour;  // the light line inside it, 224, 224, 224
   static const QColor kDisabledTextColour;  // silver 192, 192, 192
 
   explicit TBriskButton1(QWidget* parent = nullptr);
@@ -103,6 +104,7 @@ class TBriskButton1 : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
 
@@ -128,6 +130,7 @@ class TBriskButton1 : public QWidget {
   QColor fontColor_;
   bool focusFlag_ = false;
   bool tracking_ = false;
+  bool spaceHeld_ = false;  // Space went down on the button and has not come up
   int shortcutId_ = 0;
   QPointer<QWidget> watchedWindow_;
 };

@@ -3,7 +3,8 @@
 // the form's content: a gradient from Color to the caption colour, the
 // window's icon and caption buttons, and up to three text parts (company,
 // application name, caption proper) with their own fonts and colours. The
-// form's title always equals the visible parts joined.
+// form's title always equals the visible parts joined; the window system is
+// given that title as the bar shows it (with "&&" as one ampersand).
 //
 // The form keeps its designed client size: on taking over, the component makes
 // the form taller by the bar and moves its content down through the form's
@@ -171,6 +172,7 @@ class TMSOfficeCaption : public QObject {
   void giveBackFrame();
   void reloadCaptionFont();
   void repaintBar();
+  void syncWindowSystemTitle();
 
   QPointer<QWidget> form_;
   bool formDying_ = false;

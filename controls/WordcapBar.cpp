@@ -5,8 +5,10 @@
 
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QShortcut>
 #include <QPalette>
 #include <QScreen>
 #include <QStyle>
@@ -203,6 +205,10 @@ QImage TMSOfficeCaption::renderBar(bool active) {
 TCaptionBarWidget::TCaptionBarWidget(TMSOfficeCaption* owner, QWidget* form)
     : QWidget(form), owner_(owner), form_(form) {
   setAttribute(Qt::WA_OpaquePaintEvent);
+  // Alt+Space opens the window menu, as it does on a window manager's bar.
+  auto* shortcut = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), form);
+  shortcut->setContext(Qt::WindowShortcut);
+  connect(shortcut, &QShortcut::activated, this, [this] { openWindowMenu(menuPosition()); });
 }
 
 void TCaptionBarWidget::paintEvent(QPaintEvent*) {
@@ -221,8 +227,21 @@ TCaptionBarWidget::TCaptionButton TCaptionBarWidget::buttonAt(const QPoint& poin
 }
 
 void TCaptionBarWidget::mousePressEvent(QMouseEvent* event) {
+  if (moving_) {
+    // A click ends a move begun from the menu. Where the window system moves
+    // windows itself (Wayland), the press hands the move over to it instead.
+    QWindow* window = form_->windowHandle();
+    stopMoving(true);
+    if (window && QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+      window->startSystemMove();
+    return;
+  }
   if (event->button() != Qt::LeftButton) return;
   const QPoint point = event->position().toPoint();
+  if (owner_->barLayout().icon.contains(point)) {
+    openWindowMenu(menuPosition());
+    return;
+  }
   held_ = buttonAt(point);
   over_ = held_ != cbNone;
   if (held_ != cbNone) {
@@ -236,6 +255,10 @@ void TCaptionBarWidget::mousePressEvent(QMouseEvent* event) {
 }
 
 void TCaptionBarWidget::mouseMoveEvent(QMouseEvent* event) {
+  if (moving_) {
+    moveWith(event->globalPosition().toPoint());
+    return;
+  }
   if (dragging_) {
     form_->move(event->globalPosition().toPoint() - grabOffset_);
     return;
@@ -248,6 +271,10 @@ void TCaptionBarWidget::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TCaptionBarWidget::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::RightButton && held_ == cbNone && buttonAt(event->position().toPoint()) == cbNone) {
+    openWindowMenu(event->globalPosition().toPoint());
+    return;
+  }
   if (event->button() != Qt::LeftButton) return;
   dragging_ = false;
   const TCaptionButton button = held_;
@@ -259,6 +286,12 @@ void TCaptionBarWidget::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void TCaptionBarWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+  // A double click on the icon closes the window, as its menu's Close would.
+  if (event->button() == Qt::LeftButton && owner_->barLayout().icon.contains(event->position().toPoint())) {
+    if (menu_) menu_->close();
+    form_->close();
+    return;
+  }
   if (event->button() == Qt::LeftButton && buttonAt(event->position().toPoint()) == cbNone &&
       form_->windowFlags().testFlag(Qt::WindowMaximizeButtonHint))
     press(cbMaximize);

@@ -297,7 +297,7 @@ void TForm2::SetTabOrder() {
   const QList<QWidget*> order = {PageControl1,
                                  SpeedButton1, SpeedButton2, Edit2, BriskButton11, BriskButton12,
                                  Edit3, CheckBox1, SpeedButton3, TextListBox1,
-                                 BriskButton13, CheckBox2, dir1->edit(), dir1->browseButton(),
+                                 BriskButton13, CheckBox2, dir1, dir1->browseButton(),
                                  RadioButton7, RadioButton8, RadioButton9, RadioButton10, BriskButton14};
   for (qsizetype i = 0; i + 1 < order.size(); ++i) setTabOrder(order[i], order[i + 1]);
 }

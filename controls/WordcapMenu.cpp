@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QTimer>
 #include <QWindow>
 
 #include "controls/Wordcap.h"
@@ -28,7 +29,9 @@ void TCaptionBarWidget::openWindowMenu(const QPoint& globalPos) {
   auto* menu = new QMenu(this);
   menu->setAttribute(Qt::WA_DeleteOnClose);
   const Qt::WindowFlags flags = form_->windowFlags();
-  QAction* move = menu->addAction(QStringLiteral("&Move"), this, &TCaptionBarWidget::startMoving);
+  // The move begins once the menu has gone, with its grab of the pointer.
+  QAction* move = menu->addAction(QStringLiteral("&Move"), this,
+                                  [this] { QTimer::singleShot(0, this, &TCaptionBarWidget::startMoving); });
   move->setEnabled(!form_->isMaximized() && !form_->isMinimized());
   QAction* minimize = menu->addAction(QStringLiteral("Mi&nimize"), form_, &QWidget::showMinimized);
   minimize->setEnabled(flags.testFlag(Qt::WindowMinimizeButtonHint));

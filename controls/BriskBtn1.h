@@ -74,8 +74,13 @@ class TBriskButton1 : public QWidget {
   // The face drawn for a state and style (a gray face when the artwork is
   // missing, so that the button still shows).
   QImage face(TButtonState status, TButtonStyle style) const;
-  // The button as it paints itself, at its current width and a height of 41.
-  QImage renderToImage() const;
+  // The same face drawn at twice its size (74 x 82), for scaled screens; null
+  // when there is none.
+  QImage hiResFace(TButtonState status, TButtonStyle style) const;
+  // The button as it paints itself, at its current width and a height of 41;
+  // with `pixelRatio` above 1 at that many device pixels per pixel, from the
+  // doubled faces where there are some.
+  QImage renderToImage(qreal pixelRatio = 1) const;
   // The character after the caption's single ampersand, or a null character.
   static QChar accelerator(const QString& caption);
 
@@ -109,7 +114,7 @@ class TBriskButton1 : public QWidget {
   void focusOutEvent(QFocusEvent* event) override;
 
  private:
-  void paintFace(QImage& canvas) const;
+  void paintFace(QImage& canvas, int scale) const;
   void syncFocusFlag();
   bool canTakeFocus() const;
   bool insideInclusive(const QPoint& point) const;
@@ -121,6 +126,7 @@ class TBriskButton1 : public QWidget {
   void updateShortcut();
 
   QImage faces_[2][2];  // [Status][Style]
+  QImage hiResFaces_[2][2];  // the same at twice the size, or null
   TButtonStyle style_ = bsOnGray;
   TButtonState status_ = bsOff;
   bool cancel_ = false;

@@ -37,10 +37,16 @@ void TCoolForm::setPicture(const QImage& picture) {
     resize(picture_.size());
     parent->resize(picture_.size());
   }
-  // The held outline belonged to the old picture.
+  // The held outline and the doubled picture belonged to the old picture.
   mask_->setRegion(std::nullopt);
+  hiResPicture_ = QImage();
   update();
   emit pictureChanged();
+}
+
+void TCoolForm::setHiResPicture(const QImage& picture) {
+  hiResPicture_ = !picture.isNull() && picture.size() == picture_.size() * 2 ? picture : QImage();
+  update();
 }
 
 void TCoolForm::setMaskHolder(TRegionType* holder) {
@@ -74,6 +80,7 @@ QByteArray TCoolForm::writeMask2() const { return mask2::Encode(mask_->region())
 void TCoolForm::loadStored(const QString& base) {
   setPicture(bmp::Decode(ReadStoredFile(base + ".Picture.bmp")));
   readMask2(ReadStoredFile(base + ".Mask2"));
+  setHiResPicture(QImage(base + ".Picture@2x.png"));
 }
 
 void TCoolForm::applyOutlineToParent() {
@@ -124,6 +131,12 @@ void TCoolForm::paintEvent(QPaintEvent* /*event*/) {
   // outside it, as the shape would cut it.
   if (!windowsystem::HasWindowShapes() && mask_->region() && parentWidget() && parentWidget()->isWindow())
     painter.setClipRegion(*mask_->region());
+  // On a scaled screen the doubled picture gives each device pixel its own.
+  if (devicePixelRatioF() > 1 && !hiResPicture_.isNull()) {
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, devicePixelRatioF() != 2);
+    painter.drawImage(QRect(QPoint(0, 0), picture_.size()), hiResPicture_);
+    return;
+  }
   painter.drawImage(0, 0, picture_);
 }
 

@@ -150,9 +150,10 @@ class TMSOfficeCaption : public QObject {
   bool isActive() const;
   Wordcap::TButtonSet buttons() const;
   Wordcap::TBarLayout barLayout() const;
-  // Paints the bar as it shows when active or not. Also refreshes the
-  // caption part from the form's title. A null image when there is no bar.
-  QImage renderBar(bool active);
+  // Paints the bar as it shows when active or not, with `pixelRatio` device
+  // pixels per pixel (a scaled screen's). Also refreshes the caption part
+  // from the form's title. A null image when there is no bar.
+  QImage renderBar(bool active, qreal pixelRatio = 1);
   // Puts the joined visible parts in the form's title.
   void composeFormCaption();
   Wordcap::TCaptionParts parts() const;

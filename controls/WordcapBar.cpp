@@ -126,9 +126,10 @@ Wordcap::TBarLayout TMSOfficeCaption::barLayout() const {
                             !isToolWindow(designFlags_), QSize(icon, icon));
 }
 
-QImage TMSOfficeCaption::renderBar(bool active) {
+QImage TMSOfficeCaption::renderBar(bool active, qreal pixelRatio) {
   if (!form_ || borderNone_ || barHeight_ <= 0) return QImage();
-  QImage image(qMax(1, form_->width()), barHeight_, QImage::Format_RGB32);
+  QImage image(QSize(qMax(1, form_->width()), barHeight_) * pixelRatio, QImage::Format_RGB32);
+  image.setDevicePixelRatio(pixelRatio);
   const Wordcap::TBarLayout layout = barLayout();
   const TCaptionColours colours = systemCaptionColours();
   const QColor end = active ? colours.active : colours.inactive;
@@ -136,7 +137,7 @@ QImage TMSOfficeCaption::renderBar(bool active) {
   const int depth = screen ? screen->depth() : 32;
 
   QPainter p(&image);
-  p.fillRect(image.rect(), end);
+  p.fillRect(QRect(0, 0, qMax(1, form_->width()), barHeight_), end);
   // The gradient covers the text room up to the buttons, the icon included.
   const QRect room(0, 0, layout.text.x() + layout.text.width(), barHeight_);
   if (Wordcap::gradientWanted(enabled_, active, depth)) {
@@ -148,7 +149,7 @@ QImage TMSOfficeCaption::renderBar(bool active) {
   if (!layout.icon.isEmpty()) {
     QIcon icon = form_->windowIcon();
     if (icon.isNull()) icon = form_->style()->standardIcon(QStyle::SP_TitleBarMenuButton);
-    p.drawPixmap(layout.icon.topLeft(), icon.pixmap(layout.icon.size()));
+    p.drawPixmap(layout.icon.topLeft(), icon.pixmap(layout.icon.size(), pixelRatio));
   }
 
   const Qt::WindowFlags flags = designFlags_;
@@ -212,7 +213,7 @@ TCaptionBarWidget::TCaptionBarWidget(TMSOfficeCaption* owner, QWidget* form)
 }
 
 void TCaptionBarWidget::paintEvent(QPaintEvent*) {
-  const QImage image = owner_->renderBar(owner_->isActive());
+  const QImage image = owner_->renderBar(owner_->isActive(), devicePixelRatioF());
   QPainter(this).drawImage(0, 0, image);
 }
 

@@ -1,6 +1,7 @@
 // The Split & Join window's description: its controls, their settings and
 // layout, and the engine's published values. The handlers live in Unit2.cpp.
 #include <QCheckBox>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
 #include <QGridLayout>
@@ -230,7 +231,8 @@ void TForm2::CreateJoinPage() {
   info->setContentsMargins(8, 4, 8, 6);
   info->setSpacing(3);
   Image1 = new QLabel(GroupBox1);
-  Image1->setPixmap(QPixmap(QStringLiteral(":/split/Image1.png")));
+  // The icon finds the picture drawn at twice its size (@2x) for a scaled screen.
+  Image1->setPixmap(QIcon(QStringLiteral(":/split/Image1.png")).pixmap(QSize(200, 200), qApp->devicePixelRatio()));
   Image1->setFixedSize(200, 200);
   Image1->setAlignment(Qt::AlignCenter);
   info->addWidget(Image1, 0, Qt::AlignHCenter);

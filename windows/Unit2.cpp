@@ -120,7 +120,8 @@ std::int32_t TForm2::VolumeSizeBytes(const QString& text) {
   // A negative limit would make every volume full before its first byte.
   if (kilobytes < 0) {
     throw parvex::Exception(
-        (asked + QStringLiteral(" is not a size: give the KB a volume may hold, or nothing for no limit"))
+        (asked + QStringLiteral(" is negative: give a size from 1 to %1 KB, or none for no limit")
+             .arg(std::numeric_limits<std::int32_t>::max() / 1024))
             .toLocal8Bit()
             .toStdString());
   }

@@ -34,7 +34,6 @@ const wl_interface kManagerInterface = {"zwlr_virtual_pointer_manager_v1", 1, 2,
 
 enum : unsigned { kMotionAbsolute = 1, kButton = 2, kFrame = 4, kPointerDestroy = 8 };
 enum : unsigned { kCreate = 0, kManagerDestroy = 1 };
-constexpr unsigned kLeftButton = 0x110;  // BTN_LEFT
 
 void OnGlobal(void* data, wl_registry* registry, uint32_t name, const char* interface, uint32_t version) {
   static_cast<VirtualPointer*>(data)->announce(reinterpret_cast<wl_proxy*>(registry), name, interface, version);
@@ -102,15 +101,15 @@ void VirtualPointer::moveTo(int x, int y) {
   flush();
 }
 
-void VirtualPointer::press() {
+void VirtualPointer::press(Button button) {
   if (!ok()) return;
-  wl_proxy_marshal_flags(pointer_, kButton, nullptr, 1, 0, now(), kLeftButton, 1u);
+  wl_proxy_marshal_flags(pointer_, kButton, nullptr, 1, 0, now(), static_cast<unsigned>(button), 1u);
   flush();
 }
 
-void VirtualPointer::release() {
+void VirtualPointer::release(Button button) {
   if (!ok()) return;
-  wl_proxy_marshal_flags(pointer_, kButton, nullptr, 1, 0, now(), kLeftButton, 0u);
+  wl_proxy_marshal_flags(pointer_, kButton, nullptr, 1, 0, now(), static_cast<unsigned>(button), 0u);
   flush();
 }
 

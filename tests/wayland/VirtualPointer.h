@@ -25,9 +25,10 @@ class VirtualPointer {
 
   // Puts the pointer at a screen position.
   void moveTo(int x, int y);
-  // The left button down and up.
-  void press();
-  void release();
+  // A button down and up: the left one unless told otherwise.
+  enum Button : unsigned { kLeft = 0x110, kRight = 0x111 };  // BTN_LEFT, BTN_RIGHT
+  void press(Button button = kLeft);
+  void release(Button button = kLeft);
 
   // The registry's answer, while connecting (used by the C callbacks).
   void announce(wl_proxy* registry, unsigned name, const char* interface, unsigned version);

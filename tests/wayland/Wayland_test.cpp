@@ -104,12 +104,12 @@ class WaylandTest : public QObject {
     return QImage(file).convertToFormat(QImage::Format_RGB32);
   }
 
-  void Click(QPoint at) {
+  void Click(QPoint at, wltest::VirtualPointer::Button button = wltest::VirtualPointer::kLeft) {
     pointer_->moveTo(at.x(), at.y());
     QTest::qWait(150);
-    pointer_->press();
+    pointer_->press(button);
     QTest::qWait(100);
-    pointer_->release();
+    pointer_->release(button);
   }
 
   // Presses at `from`, moves in steps by `by`, lets go.
@@ -228,6 +228,28 @@ class WaylandTest : public QObject {
              qPrintable(QString("at %1,%2").arg(WindowRect("Parvex").x()).arg(WindowRect("Parvex").y())));
   }
 
+  void aHotSpotsHintShowsAsABalloonBelowThePointer() {
+    const QRect main = WindowRect("Parvex");
+    const QPoint exit = main.topLeft() + QPoint(297, 128);
+    pointer_->moveTo(exit.x() - 3, exit.y() - 3);
+    QTest::qWait(100);
+    pointer_->moveTo(exit.x(), exit.y());
+    // The maroon ellipse 18 pixels below the pointer, once the hint's pause is over.
+    const QColor maroon(128, 0, 0);
+    QImage shot;
+    const bool shown = QTest::qWaitFor(
+        [&] {
+          shot = Screenshot("wayland-hint.png");
+          int found = 0;
+          for (int y = exit.y() + 18; y < exit.y() + 60; ++y)
+            for (int x = exit.x(); x < exit.x() + 60; ++x) found += Near(shot.pixelColor(x, y), maroon, 4);
+          return found > 100;
+        },
+        4000);
+    QVERIFY2(shown, "no balloon");
+    pointer_->moveTo(main.left() + 370, main.top() + 165);  // off the hot-spot: the hint goes
+  }
+
   void theSplitAndJoinHotSpotOpensItsWindowWhichMovesByItsCaption() {
     const QRect main = WindowRect("Parvex");
     Click(main.topLeft() + QPoint(67, 178));
@@ -240,6 +262,22 @@ class WaylandTest : public QObject {
     // The caption bar: blue at its left end.
     const QColor bar = shot.pixelColor(form.topLeft() + QPoint(40, 6));
     QVERIFY2(bar.blue() > 150 && bar.red() < 100, qPrintable(bar.name()));
+    // A right click on the bar opens the window menu there: a light box that
+    // covers the bar and the tabs below it, and goes with a click elsewhere.
+    const QPoint menuAt = form.topLeft() + QPoint(150, 8);
+    const QPoint probe = menuAt + QPoint(140, 18);  // right of "Move", between two items
+    const QColor before = shot.pixelColor(probe);
+    Click(menuAt, wltest::VirtualPointer::kRight);
+    QColor menu;
+    QVERIFY2(QTest::qWaitFor(
+                 [&] {
+                   menu = Screenshot("wayland-menu.png").pixelColor(probe);
+                   return menu.lightness() > 200 && !Near(menu, before, 4);
+                 },
+                 3000),
+             qPrintable("no window menu: " + menu.name() + " where it was " + before.name()));
+    Click(form.topLeft() + QPoint(400, 300));
+    QVERIFY(QTest::qWaitFor([&] { return Near(Screenshot("wayland-nomenu.png").pixelColor(probe), before, 4); }, 3000));
     Drag(form.topLeft() + QPoint(200, 8), QPoint(60, 50));
     QVERIFY2(QTest::qWaitFor([&] { return WindowRect("Join & Split").topLeft() == form.topLeft() + QPoint(60, 50); },
                              5000),

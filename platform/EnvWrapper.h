@@ -16,6 +16,7 @@ class EnvWrapper : public Env {
   bool DirectoryExists(const std::string& p) override { return target_->DirectoryExists(p); }
   std::int64_t FileSize(const std::string& p) override { return target_->FileSize(p); }
   bool CreateDirectories(const std::string& p) override { return target_->CreateDirectories(p); }
+  bool RemoveFile(const std::string& p) override { return target_->RemoveFile(p); }
   std::unique_ptr<ReadableFile> OpenForReading(const std::string& p) override { return target_->OpenForReading(p); }
   std::unique_ptr<WritableFile> Create(const std::string& p) override { return target_->Create(p); }
   std::unique_ptr<WritableFile> OpenForAppend(const std::string& p) override { return target_->OpenForAppend(p); }

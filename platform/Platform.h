@@ -85,6 +85,8 @@ class Env {
   virtual std::int64_t FileSize(const std::string& path) = 0;
   // Creates `path` and every missing parent; true when it exists as a directory afterwards.
   virtual bool CreateDirectories(const std::string& path) = 0;
+  // Removes the file `path` (not a directory). True when it is gone afterwards.
+  virtual bool RemoveFile(const std::string& path) = 0;
 
   // Throws IoError when the file cannot be opened.
   virtual std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) = 0;

@@ -109,6 +109,12 @@ bool PosixEnv::CreateDirectories(const std::string& path) {
   return DirectoryExists(path);
 }
 
+bool PosixEnv::RemoveFile(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return false;
+  return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
 std::unique_ptr<ReadableFile> PosixEnv::OpenForReading(const std::string& path) {
   return OpenPosixReadable(path);
 }

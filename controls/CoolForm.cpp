@@ -8,7 +8,7 @@
 
 #include "controls/CoolFormMask2.h"
 #include "controls/NoshapeBmp.h"
-#include "engine/Exception.h"
+#include "base/Exception.h"
 
 namespace parvex {
 namespace {

@@ -18,6 +18,7 @@
 #include <limits>
 
 #include "controls/BriskBtn1.h"
+#include "engine/format.h"
 #include "windows/DirectoryEdit.h"
 #include "windows/Dialogs.h"
 #include "windows/TextListBox.h"
@@ -119,9 +120,10 @@ std::int32_t TForm2::VolumeSizeBytes(const QString& text) {
   // A volume's size is kept in 32 bits: beyond that it would wrap to a
   // nonsense limit instead of the one asked for.
   const std::int64_t bytes = kilobytes * 1024;
-  if (bytes > std::numeric_limits<std::int32_t>::max() || bytes < std::numeric_limits<std::int32_t>::min()) {
+  if (parvex::format::CheckVolumeSize(bytes) == parvex::format::VolumeSizeCheck::kTooLarge ||
+      bytes < std::numeric_limits<std::int32_t>::min()) {
     throw parvex::Exception(("Volume size " + text + " KB is too large: a volume holds at most " +
-                             QString::number(std::numeric_limits<std::int32_t>::max() / 1024) + " KB")
+                             QString::number(parvex::format::kMaxVolumeSize / 1024) + " KB")
                                 .toLocal8Bit()
                                 .toStdString());
   }
@@ -186,7 +188,7 @@ void TForm2::RunSplit() {
   bool completed = false;
   {
     RunningOperation running(*this, opSplit);
-    completed = BF1.Backup(files, archive);
+    completed = BF1.Backup(files, archive).completed;
   }
   Dialogs()->ShowMessage(this, completed ? QStringLiteral("Operation sucessful")
                                          : QStringLiteral("Operation failed or aborted"));

@@ -54,7 +54,7 @@ expect_text "nothing restored" "$work/stdout" "Restored 0 files"
 # Failures.
 check "usage" 2 "$bin" split
 check "bad size" 2 "$bin" split -s 12X vol/B.PX src/empty
-check "tiny size" 1 "$bin" split -q -s 50 vol/B.PX src/empty
+check "tiny size" 2 "$bin" split -q -s 50 vol/B.PX src/empty
 check "missing file" 1 "$bin" split -q vol/B.PX src/nothing-here
 expect_text "names the file" "$work/stderr" "src/nothing-here"
 check "bad mode" 2 "$bin" join -m sometimes vol/SET.PX
@@ -66,8 +66,13 @@ check "list missing volume" 1 "$bin" list --no-prompt vol/SET.PX </dev/null
 mv vol/SET.002.away vol/SET.002
 cp vol/SET.PX bad.PX
 printf '\xff\xff\xff\x7f' | dd of=bad.PX bs=1 seek=0 conv=notrunc status=none
+check "not a set" 1 "$bin" test bad.PX
+expect_text "says it is no set" "$work/stderr" "bad.PX is not a Parvex volume set"
+cp vol/SET.PX bad.PX
+magic_at=$(grep -obUaP 'ECS\x00' bad.PX | head -1 | cut -d: -f1)
+printf 'X' | dd of=bad.PX bs=1 seek="$magic_at" conv=notrunc status=none
 check "test corrupt" 1 "$bin" test bad.PX
-expect_text "names the offset" "$work/stderr" "offset"
+expect_text "names the offset" "$work/stderr" "Invalid archive type: .*bad.PX, offset [0-9]*: no segment begins here"
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

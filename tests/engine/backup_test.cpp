@@ -78,7 +78,7 @@ TEST_F(BackupTest, DefaultsAndProperties) {
 
 TEST_F(BackupTest, EmptyListGivesHeaderAndEndRecord) {
   bf.BackupTitle = "nothing";
-  ASSERT_TRUE(bf.Backup({}, dir / "E.PX"));
+  ASSERT_TRUE(bf.Backup({}, dir / "E.PX").completed);
   Bytes expected;
   PutText(expected, "nothing");
   Put32(expected, 0);
@@ -97,7 +97,7 @@ TEST_F(BackupTest, OneVolumeIsByteExact) {
   test::WriteFile(dir / "b.txt", twoBlocks);
   test::WriteFile(dir / "empty", {});
   bf.BackupTitle = "My set";
-  ASSERT_TRUE(bf.Backup({dir / "a.txt", dir / "b.txt", dir / "empty"}, dir / "S.PX"));
+  ASSERT_TRUE(bf.Backup({dir / "a.txt", dir / "b.txt", dir / "empty"}, dir / "S.PX").completed);
 
   Bytes expected;
   PutText(expected, "My set");
@@ -135,7 +135,7 @@ TEST_F(BackupTest, ThreeHundredThousandBytesOverThreeVolumes) {
   const Bytes data = test::RandomBytes(300000, 5);
   test::WriteFile(name, data);
   bf.MaxSize = 102400;
-  const bool ok = bf.Backup({name}, dir / "X.PX");
+  const bool ok = bf.Backup({name}, dir / "X.PX").completed;
   fs::remove(name);
   ASSERT_TRUE(ok);
   EXPECT_EQ(fs::file_size(dir / "X.PX"), 131176u);
@@ -156,7 +156,7 @@ TEST_F(BackupTest, VolumeFullRightAfterAFileRecordGivesAnEmptySegment) {
   test::WriteFile(dir / "two", test::RandomBytes(100, 2));
   // Before the first block the volume holds 28 + the name; after it 133 + the name.
   bf.MaxSize = static_cast<std::int32_t>(100 + 28 + (dir / "one").size() + 50);
-  ASSERT_TRUE(bf.Backup({dir / "one", dir / "two"}, dir / "V.PX"));
+  ASSERT_TRUE(bf.Backup({dir / "one", dir / "two"}, dir / "V.PX").completed);
   const Bytes v1 = test::ReadFile(dir / "V.PX");
   // ... record "two", time, then ECS with length 0, then NEXT:DISK002.
   Bytes tail;
@@ -177,7 +177,7 @@ TEST_F(BackupTest, AbortFromProgressCompletesTheSegmentWithoutEndRecord) {
     events.progress.emplace_back(name, p);
     if (++calls == 2) go = false;  // the first block's report
   };
-  EXPECT_FALSE(bf.Backup({dir / "big", dir / "next"}, dir / "A.PX"));
+  EXPECT_FALSE(bf.Backup({dir / "big", dir / "next"}, dir / "A.PX").completed);
   EXPECT_FALSE(bf.Busy());
   const Bytes v = test::ReadFile(dir / "A.PX");
   // header, record, time, segment with exactly one block; nothing after it.
@@ -198,7 +198,7 @@ TEST_F(BackupTest, DeclinedDiskStillWritesTheRefusedVolumesIdFile) {
     events.disks.push_back(disk);
     go = false;
   };
-  EXPECT_FALSE(bf.Backup({dir / "f"}, dir / "D.PX"));
+  EXPECT_FALSE(bf.Backup({dir / "f"}, dir / "D.PX").completed);
   EXPECT_EQ(events.disks, (std::vector<int>{2}));
   EXPECT_FALSE(fs::exists(dir / "D.002"));
   const std::string date = platform::ShortDateText(env.now), time = platform::LongTimeText(env.now);
@@ -220,7 +220,7 @@ TEST_F(BackupTest, IdFilesListTheFilesWhoseRecordBeginsOnEachVolume) {
   test::WriteFile(dir / "b", test::RandomBytes(10, 2));
   bf.MaxSize = 30000;  // one block per volume: "a" ends on volume 2
   bf.SaveFileID = true;
-  ASSERT_TRUE(bf.Backup({dir / "a", dir / "b"}, dir / "I.PX"));
+  ASSERT_TRUE(bf.Backup({dir / "a", dir / "b"}, dir / "I.PX").completed);
   const Bytes id1 = test::ReadFile(dir / "FILE001.ID");
   const Bytes id2 = test::ReadFile(dir / "FILE002.ID");
   const std::string s1(id1.begin(), id1.end()), s2(id2.begin(), id2.end());
@@ -235,7 +235,7 @@ TEST_F(BackupTest, WildcardsDirectoriesAndMissingFiles) {
   test::WriteFile(dir / "x2.dat", test::TextLike(20, 2));
   test::WriteFile(dir / ".hidden.dat", test::TextLike(30, 3));
   fs::create_directory(dir / "xdir.dat");
-  ASSERT_TRUE(bf.Backup({dir / "*.dat", dir / "missing.txt", dir / "x?.dat"}, dir / "W.PX"));
+  ASSERT_TRUE(bf.Backup({dir / "*.dat", dir / "missing.txt", dir / "x?.dat"}, dir / "W.PX").completed);
   // *.dat: .hidden.dat, x1.dat, x2.dat, xdir.dat; x?.dat: x1.dat, x2.dat
   EXPECT_EQ(bf.FileCount, 6);
   EXPECT_EQ(bf.TotalSize, 30 + 10 + 20 + 10 + 20);
@@ -252,9 +252,9 @@ TEST_F(BackupTest, IncrementalRunStoresNothingTheSecondTime) {
   test::WriteFile(dir / "in/i1", test::TextLike(120, 9));  // changed: has the attribute again
   test::WriteFile(dir / "in/i2", test::TextLike(100, 2));
   bf.SetBackupMode(bmIncremental);
-  ASSERT_TRUE(bf.Backup({dir / "in/i*"}, dir / "inc1.PX"));
+  ASSERT_TRUE(bf.Backup({dir / "in/i*"}, dir / "inc1.PX").completed);
   EXPECT_EQ(bf.FileCount, 2);
-  ASSERT_TRUE(bf.Backup({dir / "in/i*"}, dir / "inc2.PX"));
+  ASSERT_TRUE(bf.Backup({dir / "in/i*"}, dir / "inc2.PX").completed);
   EXPECT_EQ(bf.FileCount, 0);
   EXPECT_EQ(fs::file_size(dir / "inc2.PX"), 16u);
 }
@@ -266,7 +266,7 @@ TEST_F(BackupTest, FullDiskMovesTheFileToTheNextDisk) {
     events.disks.push_back(disk);
     env.InsertDisk(1000000);  // the user puts in an empty disk
   };
-  ASSERT_TRUE(bf.Backup({dir / "f"}, dir / "F.PX"));
+  ASSERT_TRUE(bf.Backup({dir / "f"}, dir / "F.PX").completed);
   EXPECT_EQ(events.disks, (std::vector<int>{2}));
   EXPECT_LE(fs::file_size(dir / "F.PX"), 100000u - 10240u);
   EXPECT_GT(fs::file_size(dir / "F.PX"), 40000u);  // blocks went on the first disk too
@@ -282,7 +282,7 @@ TEST_F(BackupTest, LargeDiskIsAskedRarelyButFillsToTheSamePoint) {
     events.disks.push_back(disk);
     env.InsertDisk(30 << 20);
   };
-  ASSERT_TRUE(bf.Backup({dir / "f"}, dir / "L.PX"));
+  ASSERT_TRUE(bf.Backup({dir / "f"}, dir / "L.PX").completed);
   const std::int64_t first = static_cast<std::int64_t>(fs::file_size(dir / "L.PX"));
   const std::int64_t room = (30 << 20) - 10240;
   EXPECT_LE(first, room);
@@ -317,7 +317,7 @@ TEST_F(BackupTest, TooSmallVolumeSizesAreRefusedBeforeWriting) {
   }
   bf.MaxSize = 109;
   test::WriteFile(dir / "g", test::RandomBytes(100000, 2));
-  EXPECT_TRUE(bf.Backup({dir / "g"}, dir / "T.PX"));
+  EXPECT_TRUE(bf.Backup({dir / "g"}, dir / "T.PX").completed);
 }
 
 TEST_F(BackupTest, NeverWritesAVolumeOverAnEarlierOne) {
@@ -342,9 +342,9 @@ TEST_F(BackupTest, SourceThatEndsEarlyStoresWhatItHeld) {
   test::WriteFile(dir / "s", data);
   env.shortFiles = {dir / "s"};
   env.shortAfter = 50000;
-  ASSERT_TRUE(bf.Backup({dir / "s"}, dir / "R.PX"));
+  ASSERT_TRUE(bf.Backup({dir / "s"}, dir / "R.PX").completed);
   TBackupFile reader;
-  ASSERT_EQ(reader.Restore(dir / "R.PX", dir / "out"), 1);
+  ASSERT_EQ(reader.Restore(dir / "R.PX", dir / "out").created, 1);
   EXPECT_EQ(test::ReadFile(dir / "out/s"), Bytes(data.begin(), data.begin() + 50000));
 }
 

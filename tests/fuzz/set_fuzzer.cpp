@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     parvex::TBackupFile bf;
     bf.RestoreFullPath = fullPath;
     int asked = 0;
-    bf.Prompt = [&](const std::string&) { return ++asked < 3; };
+    bf.AskForVolume = [&](const parvex::TVolumeRequest&) { return ++asked < 3; };
     try {
       bf.Restore(first, dest.string());
     } catch (const parvex::EArchiveError&) {

@@ -1,24 +1,7 @@
 #!/usr/bin/env bash
 # parvex-cli end to end on real files: split, title, list, test, join, and the
 # exit statuses of the failure cases.
-set -u
-bin="$(cd "$1" && pwd)/parvex-cli"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 1
-passed=0 failed=0
-check() {  # check NAME EXPECTED-STATUS COMMAND...
-  local name=$1 want=$2
-  shift 2
-  "$@" >"$work/stdout" 2>"$work/stderr"
-  local got=$?
-  if [ "$got" -eq "$want" ]; then passed=$((passed + 1)); else
-    failed=$((failed + 1)); echo "FAIL: $name: status $got, wanted $want"; cat "$work/stdout" "$work/stderr"; fi
-}
-expect_text() {  # expect_text NAME FILE PATTERN
-  if grep -q -- "$3" "$2"; then passed=$((passed + 1)); else
-    failed=$((failed + 1)); echo "FAIL: $1: no '$3' in:"; cat "$2"; fi
-}
+source "$(dirname "$0")/lib.sh" "$1"
 
 mkdir -p src/sub "src/with space"
 cp /usr/include/stdio.h /usr/include/stdlib.h src/
@@ -49,7 +32,13 @@ t=$(stat -c %Y src/stdio.h)  # times are kept in two-second steps
 check "join full path" 0 "$bin" join -q -f -d full vol/SET.PX
 cmp -s src/random.bin "full$work/src/random.bin" && passed=$((passed + 1)) || { failed=$((failed + 1)); echo "FAIL: full path"; }
 check "join no-overwrite" 0 "$bin" join -q -m no-overwrite -d out vol/SET.PX
-expect_text "nothing restored" "$work/stdout" "Restored 0 files"
+expect_text "nothing restored" "$work/stdout" "Restored 0 files, passed over"
+# A one-volume set written over an older set of several volumes counts its own.
+cp -r vol vol-old
+check "split over an older set" 0 "$bin" split -q vol-old/SET.PX src/stdio.h
+expect_text "one volume" "$work/stdout" "^Wrote 1 volume ($work/vol-old/SET.PX): 1 entries"
+check "list the new set" 0 "$bin" list vol-old/SET.PX
+expect_text "one volume listed" "$work/stdout" "1 file in 1 volume"
 
 # Failures.
 check "usage" 2 "$bin" split
@@ -74,5 +63,4 @@ printf 'X' | dd of=bad.PX bs=1 seek="$magic_at" conv=notrunc status=none
 check "test corrupt" 1 "$bin" test bad.PX
 expect_text "names the offset" "$work/stderr" "Invalid archive type: .*bad.PX, offset [0-9]*: no segment begins here"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

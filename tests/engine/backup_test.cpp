@@ -9,28 +9,18 @@
 
 #include "engine/format.h"
 #include "tests/support/FaultEnv.h"
+#include "tests/support/SetBytes.h"
 #include "tests/support/TestFiles.h"
 
 namespace parvex {
 namespace {
 
 using test::Bytes;
+using test::Put32;
+using test::PutBlock;
+using test::PutText;
 namespace fs = std::filesystem;
 
-void Put32(Bytes& b, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-void PutText(Bytes& b, const std::string& s) {
-  Put32(b, static_cast<std::uint32_t>(s.size()));
-  b.insert(b.end(), s.begin(), s.end());
-}
-void PutBlock(Bytes& b, const Bytes& data) {
-  Bytes block(data.size() + kCompressSlack);
-  LzrwCompressor c;
-  block.resize(c.Compress(data.data(), block.data(), static_cast<std::uint16_t>(data.size())));
-  Put32(b, static_cast<std::uint32_t>(block.size()));
-  b.insert(b.end(), block.begin(), block.end());
-}
 std::uint32_t DosTimeOf(const std::string& path) {
   return static_cast<std::uint32_t>(platform::Env::Default()->GetDosFileTime(path));
 }
@@ -135,12 +125,20 @@ TEST_F(BackupTest, ThreeHundredThousandBytesOverThreeVolumes) {
   const Bytes data = test::RandomBytes(300000, 5);
   test::WriteFile(name, data);
   bf.MaxSize = 102400;
-  const bool ok = bf.Backup({name}, dir / "X.PX").completed;
+  const TBackupResult result = bf.Backup({name}, dir / "X.PX");
   fs::remove(name);
-  ASSERT_TRUE(ok);
+  ASSERT_TRUE(result.completed);
   EXPECT_EQ(fs::file_size(dir / "X.PX"), 131176u);
   EXPECT_EQ(fs::file_size(dir / "X.002"), 131136u);
   EXPECT_EQ(fs::file_size(dir / "X.003"), 8u + 32778u + 5048u + 4u);
+  // What was written comes back from the backup itself.
+  ASSERT_EQ(result.volumes.size(), 3u);
+  for (unsigned k = 1; k <= 3; ++k) {
+    EXPECT_EQ(result.volumes[k - 1].name, format::VolumeName(dir / "X.PX", k));
+    EXPECT_EQ(result.volumes[k - 1].size, static_cast<std::int64_t>(fs::file_size(result.volumes[k - 1].name)));
+  }
+  EXPECT_EQ(result.filesStored, 1);
+  EXPECT_EQ(result.bytesIn, 300000);
   EXPECT_EQ(events.disks, (std::vector<int>{2, 3}));
   const Bytes first = test::ReadFile(dir / "X.PX");
   Bytes tail;
@@ -373,6 +371,33 @@ TEST_F(BackupTest, UnreadableSourceNamesTheFile) {
     EXPECT_NE(e.Detail().find("secret"), std::string::npos);
   }
   EXPECT_FALSE(bf.Busy());
+}
+
+TEST_F(BackupTest, RelativeNamesAreTakenAgainstTheEnvsWorkingDirectory) {
+  fs::create_directories(dir / "work/in");
+  test::WriteFile(dir / "work/in/a", test::TextLike(100, 1));
+  env.workingDirectory = dir / "work";
+  // The first volume against the working directory; the entries, as ever,
+  // against the first volume's directory.
+  const TBackupResult result = bf.Backup({"a"}, "in/SET.PX");
+  ASSERT_TRUE(result.completed);
+  ASSERT_EQ(result.volumes.size(), 1u);
+  EXPECT_EQ(result.volumes[0].name, dir / "work/in/SET.PX");
+  EXPECT_EQ(bf.AbsoluteName("../x/./y"), dir / "x/y");
+  TBackupFile reader(&env);
+  EXPECT_EQ(reader.ReadArchiveTitle("in/SET.PX"), "");
+  EXPECT_EQ(reader.Restore("in/SET.PX", "out").created, 1);
+  EXPECT_EQ(test::ReadFile(dir / "work/out/a"), test::TextLike(100, 1));
+}
+
+TEST(FormatTest, VolumeSizeLimits) {
+  using format::VolumeSizeCheck;
+  EXPECT_EQ(format::CheckVolumeSize(0), VolumeSizeCheck::kOk);
+  EXPECT_EQ(format::CheckVolumeSize(-1), VolumeSizeCheck::kNegative);
+  EXPECT_EQ(format::CheckVolumeSize(108), VolumeSizeCheck::kTooSmall);
+  EXPECT_EQ(format::CheckVolumeSize(109), VolumeSizeCheck::kOk);
+  EXPECT_EQ(format::CheckVolumeSize(0x7FFFFFFF), VolumeSizeCheck::kOk);
+  EXPECT_EQ(format::CheckVolumeSize(0x80000000LL), VolumeSizeCheck::kTooLarge);
 }
 
 TEST(FormatTest, VolumeNamesAndPercentages) {

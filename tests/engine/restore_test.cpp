@@ -150,6 +150,24 @@ TEST_F(RestoreTest, OnRestoreFileRenamesAcrossVolumesAndSkips) {
   EXPECT_EQ(disks, (std::vector<int>{2, 3, 4}));
 }
 
+TEST_F(RestoreTest, RestoreReportsWhatItDid) {
+  for (const char* name : {"a", "b", "c"}) test::WriteFile(dir / name, test::TextLike(40000, name[0]));
+  Split({dir / "a", dir / "b", dir / "c"}, dir / "T.PX", 30000);
+  fs::create_directories(dir / "out");
+  test::WriteFile(dir / "out/b", {1});
+  TBackupFile bf;
+  Listen(bf);
+  bf.RestoreMode = rmNoOverwrite;
+  const TRestoreResult result = bf.Restore(dir / "T.PX", dir / "out");
+  EXPECT_EQ(result.created, 2);
+  EXPECT_EQ(result.passedOver, 1);
+  EXPECT_TRUE(result.incomplete.empty());
+  EXPECT_TRUE(result.setCompleted);
+  EXPECT_FALSE(result.stopped || result.salvaged);
+  EXPECT_EQ(result.volumes, disks.size() + 1);
+  EXPECT_EQ(test::ReadFile(dir / "out/b"), Bytes{1});
+}
+
 TEST_F(RestoreTest, PassedOverFileSpanningVolumesStillAsksForThem) {
   test::WriteFile(dir / "big", test::RandomBytes(120000, 1));
   Split({dir / "big"}, dir / "S.PX", 30000);

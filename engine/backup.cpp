@@ -141,7 +141,10 @@ class TBackupFile::BackupRun {
   // full and the file goes on, closes the volume and opens the next. While the
   // segment grows, its length on disk is brought up to date whenever the
   // volume's buffer goes to disk, so that a split killed at any moment leaves
-  // every block on disk readable.
+  // every block on disk readable: the recorded length never covers more than
+  // the disk holds, except for a moment at the segment's end, when the final
+  // length may reach the disk before the last blocks do (the reader takes a
+  // cut-off volume's blocks as far as they go).
   void WriteSegment() {
     segmentStart_ = volume_->Position();
     segmentLength_ = 0;

@@ -152,7 +152,9 @@ bool SetReader::ReadRecord(Item& item) {
     // leaves block records after that length, up to the end of the volume.
     if (!EndOrContinuationAt(at) && BlocksRunToEndAt(at)) {
       state_ = State::kTail;
-      segmentAt_ = at;
+      tailNote_ = volume_.WhereAt(at, "blocks" + OfFile() +
+                                          " follow the recorded length of its segment (the split was stopped before "
+                                          "it could record them);");
       return false;
     }
     // Older versions left the length 0 until the segment was done.
@@ -303,6 +305,14 @@ void SetReader::ReadSegmentHead(bool required) {
   segmentLength_ = length;
   if (length < 0) Fault(kCannotReadArchive, at, "the segment" + OfFile() + " has the length " + std::to_string(length));
   if (length > volume_.Remaining()) {
+    // A volume cut off in the middle of a write can end inside a segment
+    // whose length was already recorded in full.
+    if (BlocksRunToEndAt(volume_.Offset())) {
+      state_ = State::kTail;
+      tailNote_ = volume_.WhereAt(at, "the segment" + OfFile() + " claims " + std::to_string(length) +
+                                          " bytes, more than the volume holds (it was cut off);");
+      return;
+    }
     if (options_.salvage) {
       state_ = State::kSalvage;
       return;
@@ -414,11 +424,8 @@ void SetReader::FillBatch() {
         batchEnds_ = true;
         batchEnding_ = salvage ? SetEnd::kSalvaged : SetEnd::kCut;
         batchNote_ = salvage ? volume_.WhereAt(p.at, "salvage stopped here: " + why)
-                             : volume_.WhereAt(segmentAt_, "blocks" + OfFile() +
-                                                               " follow the recorded length of its segment (the "
-                                                               "split was stopped before it could record them); "
-                                                               "they were read up to offset " +
-                                                               std::to_string(p.at) + ", where " + why);
+                             : tailNote_ + " its blocks were read up to offset " + std::to_string(p.at) + ", where " +
+                                   why;
         break;
       }
       volume_.Skip(4);

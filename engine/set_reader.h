@@ -153,6 +153,7 @@ class SetReader {
   std::int64_t segmentLeft_ = 0;   // bytes of block records left in the segment
   std::int64_t segmentAt_ = 0;     // where the current segment's head is
   std::int64_t segmentLength_ = 0;
+  std::string tailNote_;           // why blocks are read as far as they go, and from where
 
   bool hasFile_ = false;
   SetFile file_;

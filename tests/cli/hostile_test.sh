@@ -5,10 +5,6 @@
 # printed escaped, never as raw control characters.
 source "$(dirname "$0")/lib.sh" "$1"
 
-T=$((0x56A47000))  # a file time
-block() { le32 32774; printf '\x80'; head -c 32773 /dev/zero; }  # one whole chunk, stored
-chunk_segment() { printf 'ECS\0'; le32 32778; block; }
-header() { text_field "${1:-}"; le32 0; le32 1; }
 first_volume() { header; text_field /d/f; le32 $T; chunk_segment; text_field "NEXT:DISK$1"; }
 
 # Continuation loops: 2 -> 2, 2 -> 3 -> 2, and past .999 back to .002.

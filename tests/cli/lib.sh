@@ -39,3 +39,7 @@ finish() {
 le32() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $((($1 >> 8) & 255)))\\x$(printf %02x $((($1 >> 16) & 255)))\\x$(printf %02x $((($1 >> 24) & 255)))"; }
 text_field() { le32 "$(printf %s "$1" | wc -c)"; printf %s "$1"; }
 empty_segment() { printf 'ECS\0'; le32 0; }
+T=$((0x56A47000))  # a file time
+header() { text_field "${1:-}"; le32 0; le32 1; }  # a first volume's header, with its title
+block() { le32 32774; printf '\x80'; head -c 32773 /dev/zero; }  # one whole chunk, stored
+chunk_segment() { printf 'ECS\0'; le32 32778; block; }

@@ -326,14 +326,14 @@ void SetReader::ReadSegmentHead(bool required) {
   state_ = State::kBlocks;
 }
 
+// Whether the end record or a continuation record (well formed or not) begins at `at`.
 bool SetReader::EndOrContinuationAt(std::int64_t at) {
   std::int32_t n = -1;
   if (!volume_.PeekI32At(at, n)) return false;
   if (n == 0) return true;
-  char text[12];
-  if (n != 12 || !volume_.PeekAt(at + 4, text, sizeof text)) return false;
-  const std::string_view record(text, sizeof text);
-  return fmt::IsContinuation(record) && !fmt::ContinuationDigits(record).empty();
+  char text[9];
+  if (n < 9 || n > fmt::kMaxNameLength || !volume_.PeekAt(at + 4, text, sizeof text)) return false;
+  return fmt::IsContinuation(std::string_view(text, sizeof text));
 }
 
 // Whether a record begins at `at`: the end record, a continuation record, or a

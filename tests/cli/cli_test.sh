@@ -52,7 +52,25 @@ mv vol/SET.002 vol/SET.002.away
 check "missing volume" 1 "$bin" join -q --no-prompt -d out2 vol/SET.PX </dev/null
 expect_text "names the volume" "$work/stderr" "SET.002"
 check "list missing volume" 1 "$bin" list --no-prompt vol/SET.PX </dev/null
-mv vol/SET.002.away vol/SET.002
+# On a terminal the absent volume is asked for again until it is there: here
+# it comes after the second question (the answers follow the prompts, not a clock).
+coproc JOIN { script -qec "'$bin' join -q -d out3 vol/SET.PX" /dev/null; }
+join_pid=$JOIN_PID
+exec {from_join}<&"${JOIN[0]}" {to_join}>&"${JOIN[1]}"  # they outlive the coprocess
+asked=0
+while IFS= read -r -d ':' -u "$from_join" chunk; do
+  case $chunk in
+    *"Please insert disk 2 ("*"SET.002 not found). Enter to retry, q to stop")
+      asked=$((asked + 1))
+      [ $asked -eq 2 ] && mv vol/SET.002.away vol/SET.002
+      printf '\n' >&"$to_join" ;;
+  esac
+done
+wait "$join_pid"
+joined=$?
+exec {from_join}<&- {to_join}>&-
+expect_true "asked twice, then joined (status $joined)" [ $joined -eq 0 -a $asked -eq 2 ]
+cmp -s src/random.bin out3/random.bin && pass || fail "joined after the volume came back"
 cp vol/SET.PX bad.PX
 printf '\xff\xff\xff\x7f' | dd of=bad.PX bs=1 seek=0 conv=notrunc status=none
 check "not a set" 1 "$bin" test bad.PX

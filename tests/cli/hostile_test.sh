@@ -70,6 +70,13 @@ for file in notes.txt picture.png empty; do
   done
 done
 
+# A continuation before any file record continues nothing.
+{ header; text_field NEXT:DISK002; } >lead.PX
+{ chunk_segment; le32 0; } >lead.002
+check "leading continuation" 1 "$bin" join -q -d out-lead lead.PX
+expect_text "leading continuation is no set" "$work/stderr" "lead.PX is not a Parvex volume set"
+expect_true "leading continuation writes nothing" [ ! -e out-lead ]
+
 # A flipped segment magic: join creates no file.
 { header; text_field /d/a; le32 $T; printf 'DCS\0'; le32 0; le32 0; } >flipped.PX
 check "flipped magic" 1 "$bin" join -q -d out-flipped flipped.PX

@@ -104,6 +104,11 @@ TEST_F(HostileSetTest, ContinuationLoopsOfEveryShapeEndWithAnErrorNamingBothVolu
   ExpectEveryReaderFails(set, "Cannot read archive: " + dir / "K.002" + ", offset " + kSegmentEnd +
                                   ": volume 2 continues on " + dir / "K.004" + ", but the volume after it is volume 3 (" +
                                   dir / "K.003" + ")");
+  // A continuation record without its three digits leads nowhere.
+  set = WriteSet("J.PX", {SetBytes().Header().File("/d/f").Segment(kChunk).Text("NEXT:DISK2").bytes});
+  ExpectEveryReaderFails(set, "Cannot read archive: " + set + ", offset " +
+                                  std::to_string(SetBytes().Header().File("/d/f").Segment(kChunk).bytes.size()) +
+                                  ": a continuation record without a volume number");
   EXPECT_LE(BytesBelow(dir / "out"), 3 * kChunk.size());
 }
 

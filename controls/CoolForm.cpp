@@ -11,7 +11,7 @@
 #include "controls/CoolFormMask2.h"
 #include "controls/NoshapeBmp.h"
 #include "controls/WindowSystem.h"
-#include "engine/Exception.h"
+#include "base/Exception.h"
 
 namespace parvex {
 namespace {

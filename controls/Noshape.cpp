@@ -12,7 +12,7 @@
 
 #include "controls/NoshapeBmp.h"
 #include "controls/NoshapeOutline.h"
-#include "engine/Exception.h"
+#include "base/Exception.h"
 
 namespace parvex {
 namespace {

@@ -17,7 +17,7 @@
 #include <algorithm>
 
 #include "controls/WordcapBar.h"
-#include "engine/Exception.h"
+#include "base/Exception.h"
 
 namespace {
 

@@ -27,6 +27,7 @@ class EnvWrapper : public Env {
   std::int64_t FreeSpace(const std::string& d) override { return target_->FreeSpace(d); }
   bool IsRemovable(const std::string& p) override { return target_->IsRemovable(p); }
   std::time_t Now() override { return target_->Now(); }
+  std::string CurrentDirectory() override { return target_->CurrentDirectory(); }
 
  private:
   Env* target_;

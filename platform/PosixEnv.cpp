@@ -173,4 +173,6 @@ bool PosixEnv::IsRemovable(const std::string& path) { return detail::IsRemovable
 
 std::time_t PosixEnv::Now() { return std::time(nullptr); }
 
+std::string PosixEnv::CurrentDirectory() { return platform::CurrentDirectory(); }
+
 }  // namespace parvex::platform

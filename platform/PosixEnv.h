@@ -25,6 +25,7 @@ class PosixEnv : public Env {
   std::int64_t FreeSpace(const std::string& directory) override;
   bool IsRemovable(const std::string& path) override;
   std::time_t Now() override;
+  std::string CurrentDirectory() override;
 };
 
 }  // namespace parvex::platform

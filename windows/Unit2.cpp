@@ -19,6 +19,7 @@
 
 #include "controls/BriskBtn1.h"
 #include "engine/set_files.h"
+#include "engine/format.h"
 #include "windows/DirectoryEdit.h"
 #include "windows/Dialogs.h"
 #include "windows/TextListBox.h"
@@ -128,9 +129,9 @@ std::int32_t TForm2::VolumeSizeBytes(const QString& text) {
   // A volume's size is kept in 32 bits: beyond that it would wrap to a
   // nonsense limit instead of the one asked for.
   const std::int64_t bytes = kilobytes * 1024;
-  if (bytes > std::numeric_limits<std::int32_t>::max()) {
+  if (parvex::format::CheckVolumeSize(bytes) == parvex::format::VolumeSizeCheck::kTooLarge) {
     throw parvex::Exception((asked + " is too large: a volume holds at most " +
-                             QString::number(std::numeric_limits<std::int32_t>::max() / 1024) + " KB")
+                             QString::number(parvex::format::kMaxVolumeSize / 1024) + " KB")
                                 .toLocal8Bit()
                                 .toStdString());
   }
@@ -211,7 +212,7 @@ void TForm2::RunSplit() {
   lastVolume_ = 1;
   {
     RunningOperation running(*this, opSplit);
-    completed = BF1.Backup(files, archive);
+    completed = BF1.Backup(files, archive).completed;
   }
   RemoveStaleVolumes(oldFurther);
   if (!notStored_.isEmpty())

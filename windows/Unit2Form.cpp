@@ -319,9 +319,11 @@ void TForm2::SetupEngine() {
   BF1.SaveFileID = false;
   BF1.ProcessMessages = [] { QCoreApplication::processEvents(); };
   // A further volume that is absent: the engine's own question, OK or Cancel.
-  BF1.Prompt = [this](const std::string& text) {
-    return Dialogs()->MessageBox(this, QString::fromLocal8Bit(text), TDialogs::miInformation,
-                                 TDialogs::mbOKCancel) == TDialogs::idOk;
+  BF1.AskForVolume = [this](const parvex::TVolumeRequest& request) {
+    const QString text = (request.purpose == parvex::vpWrite ? QStringLiteral("Por favor, insira o disco %1")
+                                                             : QStringLiteral("Please insert disk %1"))
+                             .arg(request.diskId);
+    return Dialogs()->MessageBox(this, text, TDialogs::miInformation, TDialogs::mbOKCancel) == TDialogs::idOk;
   };
   BF1.Warning = [this](const std::string& text) { warnings_ << QString::fromLocal8Bit(text); };
 }

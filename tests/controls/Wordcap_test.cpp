@@ -13,7 +13,7 @@
 
 #include "controls/Wordcap.h"
 #include "controls/WordcapBar.h"
-#include "engine/Exception.h"
+#include "base/Exception.h"
 
 using namespace Wordcap;
 

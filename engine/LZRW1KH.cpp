@@ -82,8 +82,6 @@ inline std::uint32_t Load4(const std::uint8_t* p) {
   return word;
 }
 
-inline void Copy8(std::uint8_t* to, const std::uint8_t* from) { std::memcpy(to, from, 8); }
-
 // Non-zero unless the first three bytes at a and b agree (four bytes readable at each).
 inline std::uint32_t Differ3(const std::uint8_t* a, const std::uint8_t* b) {
   const std::uint32_t diff = Load4(a) ^ Load4(b);
@@ -328,10 +326,6 @@ std::uint16_t CompressWithTable(std::uint16_t* table, std::uint16_t* slots, cons
   return static_cast<std::uint16_t>(st.y);
 }
 
-[[noreturn]] void Corrupt(const char* what) {
-  throw ECorruptBlock(std::string("Corrupt compressed block: ") + what);
-}
-
 std::unique_ptr<std::uint16_t[]>& DefaultTable() {
   static std::unique_ptr<std::uint16_t[]> table;
   return table;
@@ -349,82 +343,6 @@ LzrwCompressor::LzrwCompressor() : table_(AllocateTable()), slots_(AllocateSlots
 std::uint16_t LzrwCompressor::Compress(const std::uint8_t* source, std::uint8_t* dest,
                                        std::uint16_t sourceSize) {
   return CompressWithTable(table_.get(), slots_.get(), source, dest, sourceSize);
-}
-
-std::uint16_t DecompressBlock(const std::uint8_t* source, std::uint8_t* dest,
-                              std::uint16_t sourceSize, std::size_t destCapacity) {
-  const std::size_t n = sourceSize;
-  const std::size_t cap = std::min<std::size_t>(destCapacity, 0xFFFF);
-  if (n == 0) Corrupt("the block is empty");
-  if (source[0] == kFlagStored) {
-    if (n - 1 > cap) Corrupt("stored data longer than the output area");
-    if (n > 1) std::memcpy(dest, source + 1, n - 1);
-    return static_cast<std::uint16_t>(n - 1);
-  }
-  if (n < 3) Corrupt("the block ends inside its first control word");
-
-  std::size_t x = 3, y = 0;
-  unsigned command = (unsigned{source[1]} << 8) | source[2];
-  unsigned bit = 16;
-  while (x < n) {
-    if (bit == 0) {
-      if (n - x < 3) Corrupt("the block ends inside a control word or after it");
-      command = (unsigned{source[x]} << 8) | source[x + 1];
-      bit = 16;
-      x += 2;
-    }
-    if ((command & 0x8000u) == 0) {
-      // A stretch of literals: as many as the control word's leading zero bits,
-      // up to the group's end and the block's end; copied 16 bytes at a time
-      // where the block and the output area have room for that.
-      std::size_t k = std::min<std::size_t>(std::countl_zero(static_cast<std::uint16_t>(command)), bit);
-      k = std::min(k, n - x);
-      if (k > cap - y) Corrupt("the output would be longer than the output area");
-      if (n - x >= 16 && cap - y >= 16) {
-        Copy8(dest + y, source + x);
-        Copy8(dest + y + 8, source + x + 8);
-      } else {
-        std::memcpy(dest + y, source + x, k);
-      }
-      x += k;
-      y += k;
-      command <<= k;
-      bit -= static_cast<unsigned>(k);
-      continue;
-    } else {
-      if (n - x < 2) Corrupt("the block ends inside a code item");
-      const std::size_t offset = (std::size_t{source[x]} << 4) | (source[x + 1] >> 4);
-      if (offset == 0) {
-        if (n - x < 4) Corrupt("the block ends inside a run code");
-        const std::size_t count = (std::size_t{source[x + 1]} << 8) + source[x + 2] + kMinRun;
-        if (count > cap - y) Corrupt("a run would pass the end of the output area");
-        std::memset(dest + y, source[x + 3], count);
-        x += 4;
-        y += count;
-      } else {
-        const std::size_t length = (source[x + 1] & 0x0Fu) + kMinMatch;
-        if (offset > y) Corrupt("a copy reaches before the start of the output");
-        if (length > cap - y) Corrupt("a copy would pass the end of the output area");
-        // Forward byte copy: an offset below the length repeats the pattern.
-        const std::uint8_t* from = dest + (y - offset);
-        if (offset >= 8 && cap - y >= 24) {
-          // Three whole words; with the source 8 or more bytes back, each word
-          // reads only bytes written before it. Bytes past the copy are
-          // overwritten by what follows.
-          Copy8(dest + y, from);
-          Copy8(dest + y + 8, from + 8);
-          Copy8(dest + y + 16, from + 16);
-        } else {
-          for (std::size_t k = 0; k < length; ++k) dest[y + k] = from[k];
-        }
-        x += 2;
-        y += length;
-      }
-    }
-    command <<= 1;
-    --bit;
-  }
-  return static_cast<std::uint16_t>(y);
 }
 
 void CodecStartup() {

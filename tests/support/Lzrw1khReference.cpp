@@ -90,4 +90,50 @@ std::vector<std::uint8_t> ReferenceCompress(const std::uint8_t* source, std::siz
   return dest;
 }
 
+std::optional<std::vector<std::uint8_t>> ReferenceDecompress(const std::uint8_t* block, std::size_t n,
+                                                             std::size_t capacity) {
+  const std::size_t cap = capacity < 0xFFFF ? capacity : 0xFFFF;
+  std::vector<std::uint8_t> out;
+  if (n == 0) return std::nullopt;
+  if (block[0] == 0x80) {
+    if (n - 1 > cap) return std::nullopt;
+    return std::vector<std::uint8_t>(block + 1, block + n);
+  }
+  if (n < 3) return std::nullopt;
+  std::size_t x = 3;
+  unsigned command = (unsigned{block[1]} << 8) | block[2];
+  unsigned bit = 16;
+  while (x < n) {
+    if (bit == 0) {
+      if (n - x < 3) return std::nullopt;  // a control word with no item after it
+      command = (unsigned{block[x]} << 8) | block[x + 1];
+      bit = 16;
+      x += 2;
+    }
+    if ((command & 0x8000u) == 0) {
+      if (out.size() + 1 > cap) return std::nullopt;
+      out.push_back(block[x]);
+      x += 1;
+    } else {
+      if (n - x < 2) return std::nullopt;
+      const std::size_t offset = (std::size_t{block[x]} << 4) | (block[x + 1] >> 4);
+      if (offset == 0) {
+        if (n - x < 4) return std::nullopt;
+        const std::size_t count = (std::size_t{block[x + 1]} << 8) + block[x + 2] + 16;
+        if (out.size() + count > cap) return std::nullopt;
+        out.insert(out.end(), count, block[x + 3]);
+        x += 4;
+      } else {
+        const std::size_t length = (block[x + 1] & 0x0Fu) + 3;
+        if (offset > out.size() || out.size() + length > cap) return std::nullopt;
+        for (std::size_t k = 0; k < length; ++k) out.push_back(out[out.size() - offset]);
+        x += 2;
+      }
+    }
+    command <<= 1;
+    --bit;
+  }
+  return out;
+}
+
 }  // namespace parvex::test

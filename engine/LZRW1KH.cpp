@@ -170,8 +170,7 @@ inline std::size_t PutCopy(std::uint8_t* dest, std::size_t y, std::size_t offset
 // the bulk loop, and the end of every block.
 void CompressCareful(const std::uint8_t* s, std::size_t n, std::size_t xStop, const std::uint16_t* slots,
                      std::uint16_t* table, std::uint8_t* dest, CoderState& st) {
-  std::size_t x = st.x, y = st.y, z = st.z, bit = st.bit;
-  std::uint32_t command = st.command;
+  auto [x, y, z, bit, command] = st;
   while (x < xStop && y <= n) {
     if (bit == kGroupItems) {
       StoreControl(dest, z, command);
@@ -212,11 +211,7 @@ void CompressCareful(const std::uint8_t* s, std::size_t n, std::size_t xStop, co
     dest[y++] = s[x++];
     command <<= 1;
   }
-  st.x = x;
-  st.y = y;
-  st.z = z;
-  st.bit = bit;
-  st.command = command;
+  st = {x, y, z, bit, command};
 }
 
 // Reads stay inside the input for items that start this far before its end.
@@ -241,8 +236,7 @@ void CompressBulk(const std::uint8_t* s, std::size_t n, const std::uint16_t* slo
   if (n < kBulkMinimum) return;
   const std::size_t xEnd = n - kInputMargin;
   const std::size_t yLimit = n - kGroupRoom;
-  std::size_t x = st.x, y = st.y, z = st.z, bit = st.bit;
-  std::uint32_t command = st.command;
+  auto [x, y, z, bit, command] = st;
   if (y > yLimit) return;
   while (x < xEnd) {
     if (bit == kGroupItems) {
@@ -297,11 +291,7 @@ void CompressBulk(const std::uint8_t* s, std::size_t n, const std::uint16_t* slo
       command <<= 1;
     }
   }
-  st.x = x;
-  st.y = y;
-  st.z = z;
-  st.bit = bit;
-  st.command = command;
+  st = {x, y, z, bit, command};
 }
 
 std::uint16_t CompressWithTable(std::uint16_t* table, std::uint16_t* slots, const std::uint8_t* s,

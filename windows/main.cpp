@@ -9,6 +9,7 @@
 #include "windows/ScaleFactors.h"
 #include "windows/Unit1.h"
 #include "windows/Unit2.h"
+#include "windows/Unit3.h"
 
 int main(int argc, char* argv[]) {
   scaling::RoundScaleFactors();
@@ -29,6 +30,7 @@ int main(int argc, char* argv[]) {
     // The first window created is the main window; none shows yet.
     Form1 = new TForm1;
     Form2 = new TForm2;
+    Form3 = new TForm3;
   } catch (const std::exception& error) {
     delete Form1;
     Form1 = nullptr;
@@ -40,6 +42,8 @@ int main(int argc, char* argv[]) {
   Form1->show();
   const int result = app.exec();
   // The windows go in the reverse order of their creation.
+  delete Form3;
+  Form3 = nullptr;
   delete Form2;
   Form2 = nullptr;
   delete Form1;

@@ -12,7 +12,7 @@
 #include <QStyleHints>
 
 #include "controls/bi_timer.h"
-#include "engine/Exception.h"
+#include "base/Exception.h"
 
 namespace parvex {
 

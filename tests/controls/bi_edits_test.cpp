@@ -15,7 +15,7 @@
 
 #include "controls/bi_edits.h"
 #include "controls/bi_timer.h"
-#include "engine/Exception.h"
+#include "base/Exception.h"
 
 using namespace parvex;
 

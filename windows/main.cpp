@@ -6,6 +6,7 @@
 
 #include <exception>
 
+#include "windows/Un_SysInfo.h"
 #include "windows/Unit1.h"
 #include "windows/Unit2.h"
 
@@ -26,6 +27,7 @@ int main(int argc, char* argv[]) {
     // The first window created is the main window; none shows yet.
     Form1 = new TForm1;
     Form2 = new TForm2;
+    SysInfoForm = new TSysInfoForm;
   } catch (const std::exception& error) {
     delete Form1;
     Form1 = nullptr;
@@ -37,6 +39,8 @@ int main(int argc, char* argv[]) {
   Form1->show();
   const int result = app.exec();
   // The windows go in the reverse order of their creation.
+  delete SysInfoForm;
+  SysInfoForm = nullptr;
   delete Form2;
   Form2 = nullptr;
   delete Form1;

@@ -4,6 +4,7 @@
 #include "windows/Un_SysInfo.h"
 
 #include <QKeyEvent>
+#include <QLayout>
 #include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
@@ -58,6 +59,9 @@ TSysInfoForm::TSysInfoForm(QWidget* parent, parvex::sysinfo::Sources sources)
   driveWait_ = new QTimer(this);
   driveWait_->setInterval(kDrivePollInterval);
   connect(driveWait_, &QTimer::timeout, this, &TSysInfoForm::CheckDrives);
+  // The components take their places now, not only when first shown (a
+  // hidden panel hears of its size only then).
+  layout()->activate();
   ButtonPanelResize();
 }
 

@@ -1,4 +1,6 @@
-// split, join, title, list and test: one engine, answered from a shell.
+// split, join, title, list and test: one engine, answered from a shell. What
+// the engine reads from a set (names, titles) is printed through SafeText, so
+// that no stored name can fake a line or drive the terminal.
 #include "cli/commands.h"
 
 #include <cstdio>
@@ -6,10 +8,11 @@
 #include <iostream>
 #include <limits>
 
+#include "base/SafeText.h"
 #include "cli/terminal.h"
 #include "engine/backup.h"
-#include "engine/format.h"
 #include "engine/examine.h"
+#include "engine/format.h"
 
 namespace parvex::cli {
 namespace {
@@ -19,9 +22,12 @@ int Fail(const std::string& message) {
   return kError;
 }
 
-std::string Absolute(const std::string& path) {
-  static const std::string here = platform::CurrentDirectory();
-  return platform::MakeAbsolute(path, here);
+// An error of the engine; a segment that salvage can read gets the hint.
+int FailWith(const Exception& e) {
+  if (dynamic_cast<const EUnfinishedSegment*>(&e)) {
+    return Fail(std::string(e.what()) + "; join --salvage restores what its blocks hold");
+  }
+  return Fail(e.what());
 }
 
 std::string DosTimeText(std::uint32_t t) {
@@ -31,13 +37,20 @@ std::string DosTimeText(std::uint32_t t) {
   return text;
 }
 
-// Asks on the terminal for a volume that is absent, unless told not to.
-std::function<bool(unsigned, const std::string&)> VolumeAsker(bool noPrompt) {
+// Asks on the terminal for a further volume that is absent, unless told not to
+// (then an absent volume is an error). One that is there is read without a question.
+TVolumeAsker VolumeAsker(bool noPrompt, ProgressLine* progress) {
   if (noPrompt || !StdinIsTerminal()) return nullptr;
-  return [](unsigned volume, const std::string& name) {
-    return AskToContinue("Please insert disk " + std::to_string(volume) + " (" + name +
-                         " not found). Enter to retry, q to stop: ");
+  return [progress](const TVolumeRequest& request) {
+    if (request.present) return true;
+    if (progress) progress->Finish();
+    return AskToContinue("Please insert disk " + std::to_string(request.volume) + " (" +
+                         ShownName(request.fileName) + " not found). Enter to retry, q to stop: ");
   };
+}
+
+std::string Plural(std::int64_t n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
 }
 
 }  // namespace
@@ -65,26 +78,32 @@ bool ParseSize(const std::string& text, long long& bytes) {
 
 int RunSplit(const SplitOptions& o) {
   long long maxSize = 0;
-  if (!ParseSize(o.volumeSize, maxSize)) return Fail("'" + o.volumeSize + "' is not a volume size"), kUsage;
-  if (maxSize > std::numeric_limits<std::int32_t>::max()) {
-    return Fail("a volume may hold at most 2 GiB - 1 bytes (use 0 for no limit)"), kUsage;
+  if (!ParseSize(o.volumeSize, maxSize)) return Fail(std::string("'") + ShownName(o.volumeSize) + "' is not a volume size"), kUsage;
+  switch (format::CheckVolumeSize(maxSize)) {
+    case format::VolumeSizeCheck::kOk: break;
+    case format::VolumeSizeCheck::kNegative:
+    case format::VolumeSizeCheck::kTooSmall:
+      return Fail("a volume must hold at least " + std::to_string(format::kMinMaxSize) +
+                  " bytes (use 0 for no limit)"), kUsage;
+    case format::VolumeSizeCheck::kTooLarge:
+      return Fail("a volume may hold at most 2 GiB - 1 bytes (use 0 for no limit)"), kUsage;
   }
   std::vector<std::string> entries = o.files;
   if (!o.filesFrom.empty()) {
     std::ifstream list(o.filesFrom);
-    if (!list) return Fail(o.filesFrom + ": cannot read the list of files");
+    if (!list) return Fail(ShownName(o.filesFrom) + ": cannot read the list of files");
     for (std::string line; std::getline(list, line);) {
       if (!line.empty()) entries.push_back(line);
     }
   }
   if (entries.empty()) return Fail("no files to store"), kUsage;
-  std::vector<std::string> files;
-  for (const std::string& entry : entries) {
-    files.push_back(Absolute(entry));
-    if (platform::Env::Default()->FindMatches(files.back()).empty()) return Fail(entry + ": no such file");
-  }
 
   TBackupFile bf;
+  std::vector<std::string> files;
+  for (const std::string& entry : entries) {
+    files.push_back(bf.AbsoluteName(entry));  // names are taken against the shell's directory
+    if (platform::Env::Default()->FindMatches(files.back()).empty()) return Fail(ShownName(entry) + ": no such file");
+  }
   bf.Threads = o.threads;
   bf.BackupTitle = o.title;
   bf.MaxSize = static_cast<std::int32_t>(maxSize);
@@ -95,38 +114,35 @@ int RunSplit(const SplitOptions& o) {
   bf.OnProgress = [&](TBackupFile& sender, const std::string& name, TPercentage percent, bool&) {
     progress.Update(percent, name, sender.Processed);
   };
-  bf.OnNeedDisk = [&](TBackupFile&, std::uint16_t disk, bool& go) {
-    if (!o.pause) return;
+  bf.AskForVolume = [&](const TVolumeRequest& request) {
+    if (!o.pause) return true;
     progress.Finish();
-    go = AskToContinue("Insert disk " + std::to_string(disk) + " and press Enter (q to stop): ");
+    return AskToContinue("Insert disk " + std::to_string(request.volume) + " for " + ShownName(request.fileName) +
+                         " and press Enter (q to stop): ");
   };
   bf.ProcessMessages = [&] {
     if (Interrupted()) bf.Abort();
   };
 
-  const std::string archive = Absolute(o.archive);
-  bool complete = false;
+  TBackupResult result;
   try {
-    complete = bf.Backup(files, archive);
+    result = bf.Backup(files, o.archive);
   } catch (const Exception& e) {
     progress.Finish();
-    return Fail(e.what());
+    return FailWith(e);
   }
   progress.Finish();
   std::int64_t out = 0;
-  unsigned volumes = 0;
-  for (unsigned k = 1;; ++k) {
-    const std::string name = format::VolumeName(archive, k);
-    if (!platform::Env::Default()->FileExists(name)) break;
-    auto file = platform::Env::Default()->OpenForReading(name);
-    out += file->Size();
-    volumes = k;
-    if (k > 1 && k % 1000 == 0) break;  // volume numbers wrap after 999
+  for (const TVolumeWritten& volume : result.volumes) out += volume.size;
+  const std::size_t n = result.volumes.size();
+  std::cout << (result.completed ? "Wrote " : "Stopped after writing ") << Plural(static_cast<std::int64_t>(n), "volume", "volumes");
+  if (n > 0) {
+    std::cout << " (" << ShownName(result.volumes.front().name)
+              << (n > 1 ? " ... " + ShownName(result.volumes.back().name) : std::string()) << ")";
   }
-  std::cout << (complete ? "Wrote " : "Stopped after writing ") << volumes << (volumes == 1 ? " volume" : " volumes")
-            << " (" << archive << (volumes > 1 ? " ... " + format::VolumeName(archive, volumes) : "") << "): "
-            << bf.FileCount << " entries, " << HumanSize(bf.Processed) << " in, " << HumanSize(out) << " out\n";
-  return complete ? kOk : kStopped;
+  std::cout << ": " << bf.FileCount << " entries, " << HumanSize(result.bytesIn) << " in, " << HumanSize(out)
+            << " out\n";
+  return result.completed ? kOk : kStopped;
 }
 
 int RunJoin(const JoinOptions& o) {
@@ -141,27 +157,19 @@ int RunJoin(const JoinOptions& o) {
       known = true;
     }
   }
-  if (!known) return Fail("unknown mode '" + o.mode + "'"), kUsage;
-  const std::string archive = Absolute(o.archive);
-  if (!platform::Env::Default()->FileExists(archive)) return Fail(o.archive + ": no such file");
+  if (!known) return Fail(std::string("unknown mode '") + ShownName(o.mode) + "'"), kUsage;
+  if (!platform::Env::Default()->FileExists(bf.AbsoluteName(o.archive))) {
+    return Fail(ShownName(o.archive) + ": no such file");
+  }
 
   bf.Threads = o.threads;
   bf.RestoreFullPath = o.fullPath;
+  bf.Salvage = o.salvage;
   ProgressLine progress(!o.quiet && StderrIsTerminal());
-  bool declined = false;
-  std::vector<std::string> warnings;
   bf.OnProgress = [&](TBackupFile& sender, const std::string& name, TPercentage percent, bool&) {
     progress.Update(percent, name, sender.Processed);
   };
-  bf.OnNeedDisk = [](TBackupFile&, std::uint16_t, bool&) {};  // further volumes are looked for by name
-  if (!o.noPrompt && StdinIsTerminal()) {
-    bf.Prompt = [&](const std::string& text) {
-      progress.Finish();
-      const bool go = AskToContinue(text + " (Enter to retry, q to stop): ");
-      declined = !go;
-      return go;
-    };
-  }
+  bf.AskForVolume = VolumeAsker(o.noPrompt, &progress);
   bf.Warning = [&](const std::string& text) {
     progress.Finish();
     std::cerr << "parvex-cli: warning: " << text << "\n";
@@ -169,69 +177,85 @@ int RunJoin(const JoinOptions& o) {
   bf.ProcessMessages = [&] {
     if (Interrupted()) bf.Abort();
   };
-  std::int32_t count = 0;
+  TRestoreResult result;
   try {
-    count = bf.Restore(archive, o.dest.empty() ? "" : Absolute(o.dest));
+    result = bf.Restore(o.archive, o.dest);
   } catch (const Exception& e) {
     progress.Finish();
-    return Fail(e.what());
+    return FailWith(e);
   }
   progress.Finish();
-  const bool stopped = declined || Interrupted();
-  std::cout << (stopped ? "Stopped after restoring " : "Restored ") << count << (count == 1 ? " file" : " files")
-            << "\n";
-  return stopped ? kStopped : kOk;
+  std::cout << (result.stopped ? "Stopped after restoring " : "Restored ") << Plural(result.created, "file", "files");
+  if (result.passedOver > 0) std::cout << ", passed over " << result.passedOver;
+  if (!result.incomplete.empty()) std::cout << ", " << result.incomplete.size() << " of them incomplete";
+  if (result.salvaged) std::cout << " (salvaged)";
+  else if (!result.setCompleted && !result.stopped) std::cout << " from a set that was not completed";
+  std::cout << "\n";
+  if (result.stopped) return kStopped;
+  return result.salvaged ? kError : kOk;
 }
 
 int RunTitle(const std::string& archive) {
-  if (!platform::Env::Default()->FileExists(archive)) return Fail(archive + ": no such file");
   try {
     TBackupFile bf;
-    std::cout << bf.ReadArchiveTitle(archive) << "\n";
+    if (!platform::Env::Default()->FileExists(bf.AbsoluteName(archive))) return Fail(ShownName(archive) + ": no such file");
+    std::cout << SafeText(bf.ReadArchiveTitle(archive)) << "\n";
   } catch (const Exception& e) {
-    return Fail(e.what());
+    return FailWith(e);
   }
   return kOk;
 }
 
 int RunList(const std::string& archive, bool noPrompt) {
   InspectOptions options;
-  options.missingVolume = VolumeAsker(noPrompt);
-  SetInfo info;
-  try {
-    info = InspectSet(*platform::Env::Default(), Absolute(archive), options);
-  } catch (const Exception& e) {
-    return Fail(e.what());
-  }
-  std::int64_t total = 0;
-  for (const StoredFile& f : info.files) {
+  options.askForVolume = VolumeAsker(noPrompt, nullptr);
+  options.progress = [](std::int64_t) { return !Interrupted(); };
+  // Each file is printed as soon as it is known: a set of any size is listed
+  // in the same memory.
+  options.onFile = [](const StoredFile& f) {
     const std::string volumes = f.firstVolume == f.lastVolume
                                     ? std::to_string(f.firstVolume)
                                     : std::to_string(f.firstVolume) + "-" + std::to_string(f.lastVolume);
-    std::printf("%14lld  %s  %-7s  %s\n", static_cast<long long>(f.size), DosTimeText(f.dosTime).c_str(),
-                volumes.c_str(), f.name.c_str());
-    total += f.size;
+    std::printf("%14lld  %s  %-7s  %s%s\n", static_cast<long long>(f.size), DosTimeText(f.dosTime).c_str(),
+                volumes.c_str(), SafeText(f.name).c_str(), f.complete ? "" : "  (may be incomplete)");
+  };
+  SetInfo info;
+  try {
+    info = InspectSet(*platform::Env::Default(), archive, options);
+  } catch (const Exception& e) {
+    std::fflush(stdout);
+    return FailWith(e);
   }
-  std::printf("%14lld  %zu files in %u volumes (%lld bytes stored)%s\n", static_cast<long long>(total),
-              info.files.size(), info.volumes, static_cast<long long>(info.storedBytes),
-              info.complete ? "" : "; the set has no end record");
-  return kOk;
+  std::printf("%14lld  %s in %s (%lld bytes stored)", static_cast<long long>(info.dataBytes),
+              Plural(info.files, "file", "files").c_str(), Plural(info.volumes, "volume", "volumes").c_str(),
+              static_cast<long long>(info.storedBytes));
+  if (info.ending == SetEnd::kCut) std::printf("; the set was not completed: %s", info.endNote.c_str());
+  if (info.ending == SetEnd::kStopped) std::printf("; stopped");
+  std::printf("\n");
+  return info.ending == SetEnd::kStopped ? kStopped : kOk;
 }
 
 int RunTest(const std::string& archive, bool noPrompt) {
   InspectOptions options;
   options.verify = true;
-  options.missingVolume = VolumeAsker(noPrompt);
+  options.threads = 0;
+  options.askForVolume = VolumeAsker(noPrompt, nullptr);
+  options.progress = [](std::int64_t) { return !Interrupted(); };
+  SetInfo info;
   try {
-    const SetInfo info = InspectSet(*platform::Env::Default(), Absolute(archive), options);
-    if (!info.complete) {
-      return Fail("the set ends without its end record after " + std::to_string(info.volumes) +
-                  " volumes (it was not completed, or a volume is missing)");
-    }
-    std::cout << "OK: " << info.files.size() << " files in " << info.volumes << " volumes\n";
+    info = InspectSet(*platform::Env::Default(), archive, options);
   } catch (const Exception& e) {
-    return Fail(e.what());
+    return FailWith(e);
   }
+  if (info.ending == SetEnd::kStopped) {
+    return Fail("stopped after " + Plural(info.volumes, "volume", "volumes")), kStopped;
+  }
+  if (!info.complete()) {
+    return Fail("the set was not completed: " + info.endNote + " (" + Plural(info.files, "file", "files") +
+                " up to there; join restores them)");
+  }
+  std::cout << "OK: " << Plural(info.files, "file", "files") << " in " << Plural(info.volumes, "volume", "volumes")
+            << "\n";
   return kOk;
 }
 

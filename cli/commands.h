@@ -1,5 +1,6 @@
 // The command line's sub-commands. Each returns the exit status: 0 done,
-// 1 error (message on stderr), 2 usage, 3 stopped by the user.
+// 1 error (message on stderr), 2 usage, 3 stopped by the user (Ctrl-C, SIGTERM,
+// SIGHUP, or a volume not brought).
 #pragma once
 
 #include <string>
@@ -30,6 +31,7 @@ struct JoinOptions {
   std::string mode = "all";
   bool noPrompt = false;
   bool quiet = false;
+  bool salvage = false;  // read on past segments left unfinished by older versions
   unsigned threads = 0;
 };
 

@@ -33,6 +33,8 @@ int main(int argc, char** argv) {
   j->add_option("-m,--mode", join.mode, "all | no-overwrite | newer | existing | existing-newer");
   j->add_flag("--no-prompt", join.noPrompt, "Never wait for a further volume: a missing one is an error");
   j->add_flag("-q,--quiet", join.quiet, "No progress display");
+  j->add_flag("--salvage", join.salvage,
+              "Read on past a segment left unfinished (length 0 or too long) as far as its blocks go");
   j->add_option("--threads", join.threads, "Threads that decode; 0 = one per core, 1 = no extra threads");
 
   std::string archive;

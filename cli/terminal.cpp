@@ -5,15 +5,19 @@
 #include <iostream>
 #include <unistd.h>
 
+#include "base/SafeText.h"
+
 namespace parvex::cli {
 namespace {
 
 volatile std::sig_atomic_t gInterrupted = 0;
 
-void OnInterrupt(int) {
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+void OnInterrupt(int signal) {
   if (gInterrupted) {
-    std::signal(SIGINT, SIG_DFL);
-    std::raise(SIGINT);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
   }
   gInterrupted = 1;
 }
@@ -24,7 +28,8 @@ void InstallInterruptHandler() {
   struct sigaction action = {};
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
+  for (const int signal : kStopSignals) sigaddset(&action.sa_mask, signal);
+  for (const int signal : kStopSignals) sigaction(signal, &action, nullptr);
 }
 
 bool Interrupted() { return gInterrupted != 0; }
@@ -62,7 +67,7 @@ void ProgressLine::Update(int percent, const std::string& file, std::int64_t byt
   last_ = now;
   const double seconds = std::chrono::duration<double>(now - start_).count();
   const double rate = seconds > 0 ? static_cast<double>(bytesDone) / seconds / (1024 * 1024) : 0;
-  std::string name = file;
+  std::string name = SafeText(file);
   if (name.size() > 40) name = "..." + name.substr(name.size() - 37);
   const int width = 24;
   const int filled = percent * width / 100;

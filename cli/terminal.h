@@ -8,7 +8,8 @@
 
 namespace parvex::cli {
 
-// Ctrl-C asks the running operation to stop; a second one ends the program.
+// Ctrl-C, SIGTERM and SIGHUP ask the running operation to stop, so that a set
+// being written stays readable; a second one ends the program.
 void InstallInterruptHandler();
 bool Interrupted();
 

@@ -10,17 +10,21 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QtMath>
 
 const QColor TBriskButton1::kFocusLineColour(128, 128, 128);
+const QColor TBriskButton1::kFocusLightColour(224, 224, 224);
 const QColor TBriskButton1::kDisabledTextColour(192, 192, 192);
 
 namespace {
 
 // Resource names follow the look: "1" on white, "2" on gray; "A" released, "B" pressed.
-QString faceResource(TBriskButton1::TButtonState status, TBriskButton1::TButtonStyle style) {
+// `suffix` "@2x" names the face drawn at twice its size.
+QString faceResource(TBriskButton1::TButtonState status, TBriskButton1::TButtonStyle style,
+                     const QString& suffix = QString()) {
   const char* digit = style == TBriskButton1::bsOnWhite ? "1" : "2";
   const char* letter = status == TBriskButton1::bsOn ? "B" : "A";
-  return QStringLiteral(":/buttons/BUTTON%1%2.png").arg(QLatin1String(digit), QLatin1String(letter));
+  return QStringLiteral(":/buttons/BUTTON%1%2%3.png").arg(QLatin1String(digit), QLatin1String(letter), suffix);
 }
 
 constexpr Qt::KeyboardModifiers kBlockingModifiers =
@@ -37,6 +41,8 @@ TBriskButton1::TBriskButton1(QWidget* parent) : QWidget(parent), fontColor_(255,
         image.fill(style == bsOnWhite ? QColor(Qt::white) : QColor(189, 189, 189));
       }
       faces_[status][style] = image.convertToFormat(QImage::Format_RGB32);
+      const QImage doubled(faceResource(status, style, QStringLiteral("@2x")));
+      if (doubled.size() == image.size() * 2) hiResFaces_[status][style] = doubled.convertToFormat(QImage::Format_RGB32);
     }
   QFont font(QStringLiteral("Arial"));
   font.setPointSize(13);
@@ -109,6 +115,10 @@ QImage TBriskButton1::face(TButtonState status, TButtonStyle style) const {
   return faces_[status][style];
 }
 
+QImage TBriskButton1::hiResFace(TButtonState status, TButtonStyle style) const {
+  return hiResFaces_[status][style];
+}
+
 QSize TBriskButton1::sizeHint() const { return QSize(kDefaultWidth, kFaceHeight); }
 
 QChar TBriskButton1::accelerator(const QString& caption) {
@@ -132,36 +142,64 @@ void TBriskButton1::click() {
     dialog->done(dialog->result());
 }
 
-QImage TBriskButton1::renderToImage() const {
-  QImage canvas(qMax(width(), 1), kFaceHeight, QImage::Format_RGB32);
-  paintFace(canvas);
+QImage TBriskButton1::renderToImage(qreal pixelRatio) const {
+  const int w = qMax(width(), 1);
+  if (pixelRatio <= 1) {
+    QImage canvas(w, kFaceHeight, QImage::Format_RGB32);
+    paintFace(canvas, 1);
+    return canvas;
+  }
+  // The doubled faces where there are some; else the plain ones, enlarged.
+  const int scale = hiResFaces_[status_][style_].isNull() ? 1 : 2;
+  QImage canvas(qCeil(w * pixelRatio), qCeil(kFaceHeight * pixelRatio), QImage::Format_RGB32);
+  canvas.setDevicePixelRatio(pixelRatio);
+  paintFace(canvas, scale);
   return canvas;
 }
 
-void TBriskButton1::paintFace(QImage& canvas) const {
-  const QImage& picture = faces_[status_][style_];
-  const int w = canvas.width();
+void TBriskButton1::paintFace(QImage& canvas, int scale) const {
+  const QImage& picture = scale == 2 ? hiResFaces_[status_][style_] : faces_[status_][style_];
+  const int w = qRound(canvas.deviceIndependentSize().width());
   const int h = kFaceHeight;
   // The right end reads one column past the 37-column face; that column shows
   // the face's ground instead of whatever the canvas held before.
   canvas.fill(picture.pixel(0, picture.height() - 1));
   QPainter p(&canvas);
-  p.drawImage(QRect(0, 0, 16, h), picture, QRect(0, 0, 16, h));
   int middle = w - 36;
-  if (middle > 0)
-    p.drawImage(QRect(16, 0, middle, h), picture, QRect(16, 0, 2, h));
-  else
-    middle = 0;
-  p.drawImage(QPoint(16 + middle, 0), picture, QRect(18, 0, 20, h));
+  if (middle <= 0) middle = 0;
+  if (scale == 1 && canvas.devicePixelRatio() == 1) {
+    p.drawImage(QRect(0, 0, 16, h), picture, QRect(0, 0, 16, h));
+    if (middle > 0) p.drawImage(QRect(16, 0, middle, h), picture, QRect(16, 0, 2, h));
+    p.drawImage(QPoint(16 + middle, 0), picture, QRect(18, 0, 20, h));
+  } else {
+    // The same pieces on a scaled canvas, taken from `scale` pixels of the face a pixel.
+    const auto piece = [&](const QRect& to, const QRect& from) {
+      const QRect source(from.x() * scale, from.y() * scale, from.width() * scale, from.height() * scale);
+      const QRect inside = source & picture.rect();  // the column past the face stays ground
+      if (inside.isEmpty()) return;
+      const QRectF target(to.x() + qreal(inside.x() - source.x()) / scale, to.y(),
+                          to.width() * qreal(inside.width()) / source.width(), to.height());
+      p.drawImage(target, picture, inside);
+    };
+    piece(QRect(0, 0, 16, h), QRect(0, 0, 16, h));
+    if (middle > 0) piece(QRect(16, 0, middle, h), QRect(16, 0, 2, h));
+    piece(QRect(16 + middle, 0, 20, h), QRect(18, 0, 20, h));
+  }
 
   p.setFont(font());
   p.setPen(isEnabled() ? fontColor_ : kDisabledTextColour);
   p.setBrush(Qt::NoBrush);
   // The focus line runs from (a, y) to (x, y) and on to (x, b), the last
   // point left out, as a line drawn with a pen to its end point would be.
+  // Gray on the black bar is hard to see, so a light line runs along its
+  // inner side, one pixel in.
   auto focusLine = [&](int a, int y, int x, int b) {
-    p.fillRect(QRect(QPoint(qMin(a, x), y), QPoint(qMax(a, x), y)), kFocusLineColour);
-    if (b > y) p.fillRect(QRect(x, y, 1, b - y), kFocusLineColour);
+    const auto line = [&](int a, int y, int x, int b, const QColor& colour) {
+      p.fillRect(QRect(QPoint(qMin(a, x), y), QPoint(qMax(a, x), y)), colour);
+      if (b > y) p.fillRect(QRect(x, y, 1, b - y), colour);
+    };
+    line(a, y, x, b, kFocusLineColour);
+    if (a > x + 1 && b > y + 1) line(a, y + 1, x + 1, b, kFocusLightColour);
   };
   QRect textRect;
   if (status_ == bsOff) {
@@ -178,7 +216,9 @@ void TBriskButton1::paintFace(QImage& canvas) const {
 void TBriskButton1::paintEvent(QPaintEvent*) {
   // The faces are 41 pixels high; any other height goes back at each paint.
   if (height() != kFaceHeight) resize(width(), kFaceHeight);
-  const QImage canvas = renderToImage();
+  // Composed at the screen's own resolution, so that a scaled screen gets the
+  // doubled faces and sharp text rather than an enlarged picture.
+  const QImage canvas = renderToImage(devicePixelRatioF());
   QPainter(this).drawImage(0, 0, canvas);
 }
 
@@ -218,6 +258,11 @@ void TBriskButton1::focusInEvent(QFocusEvent* event) {
 }
 
 void TBriskButton1::focusOutEvent(QFocusEvent* event) {
+  // Space let go elsewhere is no click.
+  if (spaceHeld_) {
+    spaceHeld_ = false;
+    setStatus(bsOff);
+  }
   syncFocusFlag();
   QWidget::focusOutEvent(event);
 }
@@ -251,12 +296,33 @@ bool TBriskButton1::handleDialogChar(const QString& text) {
 }
 
 void TBriskButton1::keyPressEvent(QKeyEvent* event) {
+  // Space presses the button as a mouse press does, and its release clicks.
+  if (event->key() == Qt::Key_Space && !(event->modifiers() & kBlockingModifiers)) {
+    if (!event->isAutoRepeat()) {
+      setStatus(bsOn);
+      spaceHeld_ = true;
+    }
+    event->accept();
+    return;
+  }
   if (handleDialogKey(event)) {
     event->accept();
     return;
   }
   // Unhandled keys travel up to the window, where every button of the window
   // (this one included) is offered them as dialog keys and characters.
+  event->ignore();
+}
+
+void TBriskButton1::keyReleaseEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Space && spaceHeld_) {
+    event->accept();
+    if (event->isAutoRepeat()) return;
+    spaceHeld_ = false;
+    setStatus(bsOff);
+    click();
+    return;
+  }
   event->ignore();
 }
 

@@ -1,7 +1,7 @@
 // TBriskButton1: a flat push button painted entirely from four 37 x 41 faces
 // (a black disc with a soft shadow, stretched to the button's width), with the
 // caption centred on it. It acts as a default or cancel button, answers its
-// accelerator, and ends a modal dialog with its ModalResult.
+// accelerator and Space, and ends a modal dialog with its ModalResult.
 //
 // Thread-safety: user-interface thread only, like every widget.
 #pragma once
@@ -47,6 +47,7 @@ class TBriskButton1 : public QWidget {
   static constexpr int kFaceHeight = 41;
   static constexpr int kDefaultWidth = 91;
   static const QColor kFocusLineColour;  // gray 128, 128, 128
+  static const QColor kFocusLightColour;  // the light line inside it, 224, 224, 224
   static const QColor kDisabledTextColour;  // silver 192, 192, 192
 
   explicit TBriskButton1(QWidget* parent = nullptr);
@@ -73,8 +74,13 @@ class TBriskButton1 : public QWidget {
   // The face drawn for a state and style (a gray face when the artwork is
   // missing, so that the button still shows).
   QImage face(TButtonState status, TButtonStyle style) const;
-  // The button as it paints itself, at its current width and a height of 41.
-  QImage renderToImage() const;
+  // The same face drawn at twice its size (74 x 82), for scaled screens; null
+  // when there is none.
+  QImage hiResFace(TButtonState status, TButtonStyle style) const;
+  // The button as it paints itself, at its current width and a height of 41;
+  // with `pixelRatio` above 1 at that many device pixels per pixel, from the
+  // doubled faces where there are some.
+  QImage renderToImage(qreal pixelRatio = 1) const;
   // The character after the caption's single ampersand, or a null character.
   static QChar accelerator(const QString& caption);
 
@@ -103,11 +109,12 @@ class TBriskButton1 : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void keyReleaseEvent(QKeyEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
 
  private:
-  void paintFace(QImage& canvas) const;
+  void paintFace(QImage& canvas, int scale) const;
   void syncFocusFlag();
   bool canTakeFocus() const;
   bool insideInclusive(const QPoint& point) const;
@@ -119,6 +126,7 @@ class TBriskButton1 : public QWidget {
   void updateShortcut();
 
   QImage faces_[2][2];  // [Status][Style]
+  QImage hiResFaces_[2][2];  // the same at twice the size, or null
   TButtonStyle style_ = bsOnGray;
   TButtonState status_ = bsOff;
   bool cancel_ = false;
@@ -128,6 +136,7 @@ class TBriskButton1 : public QWidget {
   QColor fontColor_;
   bool focusFlag_ = false;
   bool tracking_ = false;
+  bool spaceHeld_ = false;  // Space went down on the button and has not come up
   int shortcutId_ = 0;
   QPointer<QWidget> watchedWindow_;
 };

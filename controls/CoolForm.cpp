@@ -6,9 +6,12 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <QWindow>
+
 #include "controls/CoolFormMask2.h"
 #include "controls/NoshapeBmp.h"
-#include "engine/Exception.h"
+#include "controls/WindowSystem.h"
+#include "base/Exception.h"
 
 namespace parvex {
 namespace {
@@ -34,10 +37,16 @@ void TCoolForm::setPicture(const QImage& picture) {
     resize(picture_.size());
     parent->resize(picture_.size());
   }
-  // The held outline belonged to the old picture.
+  // The held outline and the doubled picture belonged to the old picture.
   mask_->setRegion(std::nullopt);
+  hiResPicture_ = QImage();
   update();
   emit pictureChanged();
+}
+
+void TCoolForm::setHiResPicture(const QImage& picture) {
+  hiResPicture_ = !picture.isNull() && picture.size() == picture_.size() * 2 ? picture : QImage();
+  update();
 }
 
 void TCoolForm::setMaskHolder(TRegionType* holder) {
@@ -71,6 +80,7 @@ QByteArray TCoolForm::writeMask2() const { return mask2::Encode(mask_->region())
 void TCoolForm::loadStored(const QString& base) {
   setPicture(bmp::Decode(ReadStoredFile(base + ".Picture.bmp")));
   readMask2(ReadStoredFile(base + ".Mask2"));
+  setHiResPicture(QImage(base + ".Picture@2x.png"));
 }
 
 void TCoolForm::applyOutlineToParent() {
@@ -92,6 +102,9 @@ void TCoolForm::attachToParent() {
     // Changing window flags hides a shown window; bring it back as it was.
     const bool shown = parent->isVisible();
     parent->setWindowFlag(Qt::FramelessWindowHint, true);
+    // Without window shapes the outline shows only if what lies outside it
+    // is see-through; decided before the native window exists.
+    if (!windowsystem::HasWindowShapes()) parent->setAttribute(Qt::WA_TranslucentBackground);
     if (shown) parent->show();
   }
   setGeometry(parent->rect());
@@ -114,6 +127,16 @@ bool TCoolForm::eventFilter(QObject* watched, QEvent* event) {
 void TCoolForm::paintEvent(QPaintEvent* /*event*/) {
   if (picture_.isNull()) return;
   QPainter painter(this);
+  // A see-through window shows its outline by what is painted: nothing
+  // outside it, as the shape would cut it.
+  if (!windowsystem::HasWindowShapes() && mask_->region() && parentWidget() && parentWidget()->isWindow())
+    painter.setClipRegion(*mask_->region());
+  // On a scaled screen the doubled picture gives each device pixel its own.
+  if (devicePixelRatioF() > 1 && !hiResPicture_.isNull()) {
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, devicePixelRatioF() != 2);
+    painter.drawImage(QRect(QPoint(0, 0), picture_.size()), hiResPicture_);
+    return;
+  }
   painter.drawImage(0, 0, picture_);
 }
 
@@ -125,6 +148,12 @@ void TCoolForm::moveEvent(QMoveEvent* event) {
 void TCoolForm::mousePressEvent(QMouseEvent* event) {
   const QPoint at = event->position().toPoint();
   emit OnMouseDown(event->button(), event->modifiers(), at.x(), at.y());
+  // Where only the window system moves windows, the press is handed to it:
+  // it drags the window until the button goes up.
+  if (draggable_ && !windowsystem::ProgramPlacesWindows()) {
+    QWindow* handle = window()->windowHandle();
+    if (handle && handle->startSystemMove()) return;
+  }
   if (draggable_) dragging_ = true;
   if (QWidget* parent = parentWidget()) dragParentStart_ = parent->pos();
   dragGlobalStart_ = event->globalPosition().toPoint();

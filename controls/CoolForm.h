@@ -57,9 +57,13 @@ class TCoolForm : public QWidget {
 
   QImage picture() const { return picture_; }
   // A new picture sizes this control and its parent to it and drops the held
-  // outline (a new picture needs a new outline); the window keeps the outline
-  // it was cut to until another one is applied.
+  // outline (a new picture needs a new outline) and the doubled picture; the
+  // window keeps the outline it was cut to until another one is applied.
   void setPicture(const QImage& picture);
+  // The same picture drawn at twice its size, shown instead on a scaled
+  // screen; taken only when it measures twice the picture.
+  QImage hiResPicture() const { return hiResPicture_; }
+  void setHiResPicture(const QImage& picture);
 
   TRegionType* maskHolder() const { return mask_; }
   // Takes ownership of a non-null holder and deletes the one held before;
@@ -86,8 +90,9 @@ class TCoolForm : public QWidget {
 
   // Reads the stored description of this control, in its stored order: the
   // picture from base + ".Picture.bmp", then the outline from base + ".Mask2"
-  // (for instance ":/mainwindow/CoolForm1"). Throws parvex::Exception when a
-  // file is missing or malformed.
+  // (for instance ":/mainwindow/CoolForm1"); and the doubled picture from
+  // base + ".Picture@2x.png" where there is one. Throws parvex::Exception when
+  // a file of the description is missing or malformed.
   void loadStored(const QString& base);
 
   bool isDragging() const { return dragging_; }
@@ -112,6 +117,7 @@ class TCoolForm : public QWidget {
   void applyOutlineToParent();
 
   QImage picture_;
+  QImage hiResPicture_;
   TRegionType* mask_;
   bool dragging_ = false;
   bool draggable_ = true;

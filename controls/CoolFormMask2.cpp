@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Exception.h"
+#include "base/Exception.h"
 
 namespace parvex::mask2 {
 namespace {

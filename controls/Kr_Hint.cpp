@@ -131,16 +131,21 @@ void KrHintWindow::ActivateHint(const QRect& rect, const QString& text) {
   if (isVisible()) hide();
   setGeometry(bounds);
 
-  picture_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
+  // Composed at the screen's resolution: on a scaled screen the copy of the
+  // screen keeps every one of its pixels, and the shape and text are sharp.
+  const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
+  picture_ = QImage(size * ratio, QImage::Format_ARGB32_Premultiplied);
+  picture_.setDevicePixelRatio(ratio);
   picture_.fill(Qt::transparent);
   if (!translucent_ && screen) {
     const QPixmap shot = screen->grabWindow(0, bounds.x() - screenRect.x(),
                                             bounds.y() - screenRect.y(), size.width(), size.height());
     QPainter p(&picture_);
+    const QRect logical(QPoint(0, 0), size);
     if (shot.isNull())
-      p.fillRect(picture_.rect(), palette().color(QPalette::Window));
+      p.fillRect(logical, palette().color(QPalette::Window));
     else
-      p.drawImage(picture_.rect(), shot.toImage());
+      p.drawImage(logical, shot.toImage());
   }
   // Composed once per activation and kept, so that a window passing over the
   // balloon gets the same picture back rather than a blank.

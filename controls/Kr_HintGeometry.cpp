@@ -139,9 +139,19 @@ QPoint PicturePosition(const QRect& body, QSize picture, KrHint::KrPictAlign ali
   return {x, y};
 }
 
-void DarkenShadow(QImage& picture, const QRect& shadow, const QRect& body) {
+void DarkenShadow(QImage& picture, const QRect& shadowRect, const QRect& bodyRect) {
   if (picture.format() != QImage::Format_ARGB32_Premultiplied)
     picture = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+  // The rectangles are in the balloon's pixels; a picture for a scaled screen
+  // has more of its own.
+  const qreal ratio = picture.devicePixelRatio();
+  const auto device = [ratio](const QRect& r) {
+    if (ratio == 1) return r;
+    return QRect(QPoint(qRound(r.left() * ratio), qRound(r.top() * ratio)),
+                 QPoint(qRound((r.right() + 1) * ratio) - 1, qRound((r.bottom() + 1) * ratio) - 1));
+  };
+  const QRect shadow = device(shadowRect);
+  const QRect body = device(bodyRect);
   const QRect area = shadow & picture.rect();
   const int keep = 255 - kShadowDarkening;
   auto lower = [](int c) { return c >= kShadowDarkening ? c - kShadowDarkening : c; };
@@ -174,7 +184,7 @@ QColor HintTextColor(const KrHint::Settings& settings) {
 
 void ComposeBalloon(QImage& picture, const KrHint::Settings& s, const QString& text, QSize textSize) {
   if (picture.isNull()) return;
-  const QRect client = picture.rect();
+  const QRect client(QPoint(0, 0), picture.deviceIndependentSize().toSize());
   const auto [body, shadow] = SplitBody(client, s.shadow, s.shadowWidth);
   const bool boxShadow = s.kind == KrHint::KrFlat || s.kind == KrHint::KrSquare ||
                          s.kind == KrHint::Kr3dUp || s.kind == KrHint::Kr3dDown;

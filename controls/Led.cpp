@@ -67,8 +67,9 @@ void TBSLed::setCtl3D(bool value) {
 
 void PaintLed(QImage& image, const QColor& lampColor, TBSLed::TLedBorderStyle style,
               int borderWidth, const QColor& ringShadow, const QColor& ringLight) {
-  const int w = image.width();
-  const int h = image.height();
+  // In the control's own pixels: an image for a scaled screen has more of its own.
+  const int w = qRound(image.deviceIndependentSize().width());
+  const int h = qRound(image.deviceIndependentSize().height());
   if (w <= 0 || h <= 0) return;
 
   QPainter p(&image);
@@ -104,8 +105,9 @@ void PaintLed(QImage& image, const QColor& lampColor, TBSLed::TLedBorderStyle st
   p.drawEllipse(lamp);
 }
 
-QImage TBSLed::Render() const {
-  QImage image(size(), QImage::Format_ARGB32_Premultiplied);
+QImage TBSLed::Render(qreal pixelRatio) const {
+  QImage image(size() * pixelRatio, QImage::Format_ARGB32_Premultiplied);
+  image.setDevicePixelRatio(pixelRatio);
   image.fill(Qt::transparent);
   PaintLed(image, lightOn_ ? color_ : backColor_, borderStyle_, borderWidth_,
            palette().color(QPalette::Dark), palette().color(QPalette::Light));
@@ -116,7 +118,7 @@ void TBSLed::paintEvent(QPaintEvent*) {
   // Composed off-screen and copied in one step, so a running light never
   // flickers through a half-drawn lamp.
   QPainter p(this);
-  p.drawImage(0, 0, Render());
+  p.drawImage(0, 0, Render(devicePixelRatioF()));
 }
 
 void TBSLed::mousePressEvent(QMouseEvent* event) {

@@ -48,8 +48,9 @@ class TBSLed : public QWidget {
   void setLightOn(bool value);
 
   // The lamp as it paints itself: an image of the control's size whose corners
-  // outside the ring stay transparent, so the parent shows through them.
-  QImage Render() const;
+  // outside the ring stay transparent, so the parent shows through them; with
+  // `pixelRatio` above 1 drawn at that many device pixels per pixel.
+  QImage Render(qreal pixelRatio = 1) const;
 
   QSize sizeHint() const override { return {15, 15}; }
 

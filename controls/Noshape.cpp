@@ -12,7 +12,7 @@
 
 #include "controls/NoshapeBmp.h"
 #include "controls/NoshapeOutline.h"
-#include "engine/Exception.h"
+#include "base/Exception.h"
 
 namespace parvex {
 namespace {
@@ -56,8 +56,25 @@ void TNoShape::setAutoSize(bool autoSize) {
 void TNoShape::setBitmap(const QImage& bitmap) {
   if (bitmap == bitmap_) return;
   bitmap_ = bitmap;
+  hiResBitmap_ = QImage();
   regenerate();
   emit bitmapChanged();
+}
+
+void TNoShape::setHiResBitmap(const QImage& bitmap) {
+  hiResBitmap_ = !bitmap.isNull() && !IsEmpty(bitmap_) && bitmap.size() == bitmap_.size() * 2 ? bitmap : QImage();
+  if (!loading_) regenerateHiRes();
+  update();
+}
+
+void TNoShape::regenerateHiRes() {
+  hiResReleased_ = QImage();
+  hiResPressed_ = QImage();
+  if (hiResBitmap_.isNull()) return;
+  const QRgb highlight = palette().color(QPalette::Light).rgb();
+  const QRgb shadow = palette().color(QPalette::Dark).rgb();
+  hiResReleased_ = noshape::GenerateOutline(hiResBitmap_, noshape::okReleased, highlight, shadow, 2);
+  hiResPressed_ = noshape::GenerateOutline(hiResBitmap_, noshape::okPressed, highlight, shadow, 2);
 }
 
 void TNoShape::setCaption(const QString& caption) {
@@ -142,6 +159,8 @@ void TNoShape::regenerate() {
   if (IsEmpty(bitmap_)) {
     released_ = QImage();
     pressed_ = QImage();
+    hiResReleased_ = QImage();
+    hiResPressed_ = QImage();
     update();
     return;
   }
@@ -153,6 +172,7 @@ void TNoShape::regenerate() {
     released_ = noshape::GenerateOutline(bitmap_, noshape::okReleased, highlight, shadow);
     pressed_ = noshape::GenerateOutline(bitmap_, noshape::okPressed, highlight, shadow);
     shapeMask_ = noshape::KeyMask(released_, noshape::KeyColour(bitmap_));
+    regenerateHiRes();
   }
   update();
 }
@@ -188,6 +208,7 @@ void TNoShape::loaded() {
   loading_ = false;
   applyAutoSize();
   if (IsEmpty(bitmap_)) return;
+  if (!hiResBitmap_.isNull() && (hiResReleased_.isNull() || hiResPressed_.isNull())) regenerateHiRes();
   const QRgb key = noshape::KeyColour(bitmap_);
   shapeMask_ = noshape::KeyMask(bitmap_, key);
   if (!IsEmpty(released_)) shapeMask_ = noshape::AndMasks(shapeMask_, noshape::KeyMask(released_, key));
@@ -208,6 +229,16 @@ void TNoShape::loadStored(const QString& base) {
     setBitmap(bmp::Decode(read(base + ".Bitmap.bmp", true)));
     if (const QByteArray up = read(base + ".BitmapUp.bmp", false); !up.isEmpty()) readBitmapUp(up);
     if (const QByteArray down = read(base + ".BitmapDown.bmp", false); !down.isEmpty()) readBitmapDown(down);
+    // The doubled pictures are extras: each is taken only when it is there and
+    // of twice the size.
+    setHiResBitmap(QImage(base + ".Bitmap@2x.png"));
+    const auto doubled = [&](const QString& name) {
+      const QImage image(base + name);
+      return !hiResBitmap_.isNull() && image.size() == hiResBitmap_.size() ? image.convertToFormat(QImage::Format_RGB32)
+                                                                           : QImage();
+    };
+    hiResReleased_ = doubled(".BitmapUp@2x.png");
+    hiResPressed_ = doubled(".BitmapDown@2x.png");
   } catch (...) {
     loading_ = false;
     applyAutoSize();
@@ -228,7 +259,16 @@ void TNoShape::paintEvent(QPaintEvent* /*event*/) {
   const bool down = state_ == bsDown;
   QPainter painter(this);
   const QImage& shown = down ? pressed_ : released_;
-  if (!IsEmpty(shown)) painter.drawImage(0, 0, noshape::Foreground(shown, keyColour(), size(), down));
+  const QImage& shownHiRes = down ? hiResPressed_ : hiResReleased_;
+  if (devicePixelRatioF() > 1 && !IsEmpty(shownHiRes)) {
+    // On a scaled screen the doubled rendering, one pixel of the button two of the screen.
+    QImage front = noshape::Foreground(shownHiRes, keyColour(), size() * 2, down, 2);
+    front.setDevicePixelRatio(2);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, devicePixelRatioF() != 2);
+    painter.drawImage(QRect(QPoint(0, 0), size()), front);
+  } else if (!IsEmpty(shown)) {
+    painter.drawImage(0, 0, noshape::Foreground(shown, keyColour(), size(), down));
+  }
   if (!caption_.isEmpty()) {
     painter.setFont(font());
     drawCaption(painter, caption_, state_, rect());

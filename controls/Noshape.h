@@ -35,7 +35,17 @@ class TNoShape : public QWidget {
 
   QImage bitmap() const { return bitmap_; }
   // Copies the picture and makes both renderings from it (unless loading).
+  // The doubled picture and renderings of the old picture go.
   void setBitmap(const QImage& bitmap);
+
+  // The picture drawn at twice its size, for scaled screens; taken only when
+  // it measures twice Bitmap. Its renderings are made from it as Bitmap's
+  // are (with every outline offset doubled), or read when loading. The shape
+  // and the hit test stay Bitmap's.
+  QImage hiResBitmap() const { return hiResBitmap_; }
+  void setHiResBitmap(const QImage& bitmap);
+  QImage hiResReleasedImage() const { return hiResReleased_; }
+  QImage hiResPressedImage() const { return hiResPressed_; }
 
   QString caption() const { return caption_; }
   void setCaption(const QString& caption);
@@ -91,8 +101,9 @@ class TNoShape : public QWidget {
 
   // Reads base + ".Bitmap.bmp", then base + ".BitmapUp.bmp" and
   // base + ".BitmapDown.bmp" where present (for instance
-  // ":/mainwindow/NoShape1"). Throws parvex::Exception for a missing picture
-  // or malformed bytes.
+  // ":/mainwindow/NoShape1"), and the doubled ones, base + ".Bitmap@2x.png",
+  // ".BitmapUp@2x.png" and ".BitmapDown@2x.png", where present. Throws
+  // parvex::Exception for a missing picture or malformed bytes.
   void loadStored(const QString& base);
 
  signals:
@@ -121,6 +132,7 @@ class TNoShape : public QWidget {
 
  private:
   void regenerate();
+  void regenerateHiRes();
   void applyAutoSize();
   void syncToolTip();
   QRgb keyColour() const;
@@ -130,6 +142,9 @@ class TNoShape : public QWidget {
   QImage released_;
   QImage pressed_;
   QImage shapeMask_;
+  QImage hiResBitmap_;
+  QImage hiResReleased_;
+  QImage hiResPressed_;
   bool hintHeldBack_ = false;
   bool savedShowHint_ = false;
   quint8 state_ = bsUp;

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/Exception.h"
+#include "base/Exception.h"
 
 namespace parvex::bmp {
 namespace {

@@ -44,9 +44,9 @@ void AndShifted(QImage& dst, const QImage& src, int dx, int dy) {
 // Paints one side of one level: the union of the source's shape moved by each
 // offset, less the snapshot's shape, gets the side's colour.
 void PaintSide(QImage& d, const QImage& sourceMask, const QImage& snapshotMask,
-               std::span<const Offset> offsets, QRgb colour) {
+               std::span<const Offset> offsets, QRgb colour, int scale) {
   QImage combined = snapshotMask.copy();
-  for (const Offset& o : offsets) AndShifted(combined, sourceMask, o.dx, o.dy);
+  for (const Offset& o : offsets) AndShifted(combined, sourceMask, o.dx * scale, o.dy * scale);
   // Source OR NOT destination, with the snapshot's mask as destination: black
   // exactly on the moved shapes outside the snapshot's shape.
   QImage outline = NewMask(d.size());
@@ -82,7 +82,7 @@ QImage AndMasks(const QImage& a, const QImage& b) {
   return result;
 }
 
-QImage GenerateOutline(const QImage& source, TOutlineKind kind, QRgb highlight, QRgb shadow) {
+QImage GenerateOutline(const QImage& source, TOutlineKind kind, QRgb highlight, QRgb shadow, int scale) {
   const QRgb key = KeyColour(source);
   const QImage sourceMask = KeyMask(source, key);
   QImage d = source.convertToFormat(QImage::Format_RGB32);
@@ -92,24 +92,24 @@ QImage GenerateOutline(const QImage& source, TOutlineKind kind, QRgb highlight, 
   // right when pressed.
   {
     const QImage snapshot = KeyMask(d, key);
-    PaintSide(d, sourceMask, snapshot, kLevel1A, released ? shadow : highlight);
-    PaintSide(d, sourceMask, snapshot, kLevel1B, released ? highlight : shadow);
+    PaintSide(d, sourceMask, snapshot, kLevel1A, released ? shadow : highlight, scale);
+    PaintSide(d, sourceMask, snapshot, kLevel1B, released ? highlight : shadow, scale);
   }
   // Level 2: the black ring; a pressed button keeps only its upper-left half.
   // Both sides of a level are measured against the same snapshot, so where
   // they meet the side painted last, B, wins.
   {
     const QImage snapshot = KeyMask(d, key);
-    if (released) PaintSide(d, sourceMask, snapshot, kLevel2A, kBlack);
-    PaintSide(d, sourceMask, snapshot, kLevel2B, kBlack);
+    if (released) PaintSide(d, sourceMask, snapshot, kLevel2A, kBlack, scale);
+    PaintSide(d, sourceMask, snapshot, kLevel2B, kBlack, scale);
   }
   return d;
 }
 
-QImage Foreground(const QImage& rendering, QRgb key, QSize size, bool down) {
+QImage Foreground(const QImage& rendering, QRgb key, QSize size, bool down, int scale) {
   QImage out(size, QImage::Format_ARGB32);
   out.fill(Qt::transparent);
-  const int shift = down ? 1 : 0;
+  const int shift = down ? scale : 0;
   const QImage image = rendering.convertToFormat(QImage::Format_RGB32);
   for (int y = 0; y < image.height(); ++y) {
     const int ty = y + shift;

@@ -31,13 +31,17 @@ QImage AndMasks(const QImage& a, const QImage& b);
 // ring on level 2. Released: highlight above and left, shadow below and right,
 // the black ring all round. Pressed: shadow above and left, highlight below and
 // right, the black ring only above and left. Pixels that fall outside the
-// picture are dropped. REQUIRES: !source.isNull().
-QImage GenerateOutline(const QImage& source, TOutlineKind kind, QRgb highlight, QRgb shadow);
+// picture are dropped. With `scale` 2 (a picture drawn at twice its size for
+// scaled screens) every offset doubles, so the edges and the ring come out
+// as wide, in the button's own pixels, as at scale 1.
+// REQUIRES: !source.isNull(), scale >= 1.
+QImage GenerateOutline(const QImage& source, TOutlineKind kind, QRgb highlight, QRgb shadow, int scale = 1);
 
-// What the button puts over its background, as an image of the button's size:
-// the rendering at (1, 1) when down, at (0, 0) otherwise, opaque where its
-// pixel is not the key colour and fully transparent elsewhere (including the
-// strip that the offset uncovers).
-QImage Foreground(const QImage& rendering, QRgb key, QSize size, bool down);
+// What the button puts over its background, as an image of `size`: the
+// rendering at (shift, shift) when down (shift is `scale`: one pixel of the
+// button), at (0, 0) otherwise, opaque where its pixel is not the key colour
+// and fully transparent elsewhere (including the strip that the offset
+// uncovers).
+QImage Foreground(const QImage& rendering, QRgb key, QSize size, bool down, int scale = 1);
 
 }  // namespace parvex::noshape

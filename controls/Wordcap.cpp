@@ -13,10 +13,11 @@
 #include <QPalette>
 #include <QStyle>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 
 #include "controls/WordcapBar.h"
-#include "engine/Exception.h"
+#include "base/Exception.h"
 
 namespace {
 
@@ -260,6 +261,15 @@ void TMSOfficeCaption::composeFormCaption() {
   if (form_) form_->setWindowTitle(Wordcap::composeFormCaption(parts()));
 }
 
+void TMSOfficeCaption::syncWindowSystemTitle() {
+  // The form's caption keeps its ampersands; the task bar and window list
+  // show the title as the bar does.
+  QWindow* window = form_ ? form_->windowHandle() : nullptr;
+  if (!window) return;
+  const QString shown = Wordcap::shownText(form_->windowTitle());
+  if (window->title() != shown) window->setTitle(shown);
+}
+
 void TMSOfficeCaption::reloadCaptionFont() {
   captionFont_ = systemCaptionFont();
   for (TCompanyText* part : {company_, static_cast<TCompanyText*>(appName_),
@@ -280,6 +290,12 @@ bool TMSOfficeCaption::eventFilter(QObject* watched, QEvent* event) {
       repaintBar();
       break;
     case QEvent::WindowTitleChange:
+      syncWindowSystemTitle();
+      repaintBar();
+      break;
+    case QEvent::WinIdChange:
+      syncWindowSystemTitle();
+      break;
     case QEvent::WindowIconChange:
     case QEvent::WindowStateChange:
       repaintBar();
@@ -305,6 +321,7 @@ bool TMSOfficeCaption::eventFilter(QObject* watched, QEvent* event) {
         });
       }
       if (bar_) bar_->raise();
+      syncWindowSystemTitle();
       break;
     default:
       break;

@@ -3,7 +3,8 @@
 // the form's content: a gradient from Color to the caption colour, the
 // window's icon and caption buttons, and up to three text parts (company,
 // application name, caption proper) with their own fonts and colours. The
-// form's title always equals the visible parts joined.
+// form's title always equals the visible parts joined; the window system is
+// given that title as the bar shows it (with "&&" as one ampersand).
 //
 // The form keeps its designed client size: on taking over, the component makes
 // the form taller by the bar and moves its content down through the form's
@@ -149,9 +150,10 @@ class TMSOfficeCaption : public QObject {
   bool isActive() const;
   Wordcap::TButtonSet buttons() const;
   Wordcap::TBarLayout barLayout() const;
-  // Paints the bar as it shows when active or not. Also refreshes the
-  // caption part from the form's title. A null image when there is no bar.
-  QImage renderBar(bool active);
+  // Paints the bar as it shows when active or not, with `pixelRatio` device
+  // pixels per pixel (a scaled screen's). Also refreshes the caption part
+  // from the form's title. A null image when there is no bar.
+  QImage renderBar(bool active, qreal pixelRatio = 1);
   // Puts the joined visible parts in the form's title.
   void composeFormCaption();
   Wordcap::TCaptionParts parts() const;
@@ -171,6 +173,7 @@ class TMSOfficeCaption : public QObject {
   void giveBackFrame();
   void reloadCaptionFont();
   void repaintBar();
+  void syncWindowSystemTitle();
 
   QPointer<QWidget> form_;
   bool formDying_ = false;

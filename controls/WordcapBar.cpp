@@ -5,8 +5,10 @@
 
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QShortcut>
 #include <QPalette>
 #include <QScreen>
 #include <QStyle>
@@ -124,9 +126,10 @@ Wordcap::TBarLayout TMSOfficeCaption::barLayout() const {
                             !isToolWindow(designFlags_), QSize(icon, icon));
 }
 
-QImage TMSOfficeCaption::renderBar(bool active) {
+QImage TMSOfficeCaption::renderBar(bool active, qreal pixelRatio) {
   if (!form_ || borderNone_ || barHeight_ <= 0) return QImage();
-  QImage image(qMax(1, form_->width()), barHeight_, QImage::Format_RGB32);
+  QImage image(QSize(qMax(1, form_->width()), barHeight_) * pixelRatio, QImage::Format_RGB32);
+  image.setDevicePixelRatio(pixelRatio);
   const Wordcap::TBarLayout layout = barLayout();
   const TCaptionColours colours = systemCaptionColours();
   const QColor end = active ? colours.active : colours.inactive;
@@ -134,7 +137,7 @@ QImage TMSOfficeCaption::renderBar(bool active) {
   const int depth = screen ? screen->depth() : 32;
 
   QPainter p(&image);
-  p.fillRect(image.rect(), end);
+  p.fillRect(QRect(0, 0, qMax(1, form_->width()), barHeight_), end);
   // The gradient covers the text room up to the buttons, the icon included.
   const QRect room(0, 0, layout.text.x() + layout.text.width(), barHeight_);
   if (Wordcap::gradientWanted(enabled_, active, depth)) {
@@ -146,7 +149,7 @@ QImage TMSOfficeCaption::renderBar(bool active) {
   if (!layout.icon.isEmpty()) {
     QIcon icon = form_->windowIcon();
     if (icon.isNull()) icon = form_->style()->standardIcon(QStyle::SP_TitleBarMenuButton);
-    p.drawPixmap(layout.icon.topLeft(), icon.pixmap(layout.icon.size()));
+    p.drawPixmap(layout.icon.topLeft(), icon.pixmap(layout.icon.size(), pixelRatio));
   }
 
   const Qt::WindowFlags flags = designFlags_;
@@ -203,10 +206,14 @@ QImage TMSOfficeCaption::renderBar(bool active) {
 TCaptionBarWidget::TCaptionBarWidget(TMSOfficeCaption* owner, QWidget* form)
     : QWidget(form), owner_(owner), form_(form) {
   setAttribute(Qt::WA_OpaquePaintEvent);
+  // Alt+Space opens the window menu, as it does on a window manager's bar.
+  auto* shortcut = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), form);
+  shortcut->setContext(Qt::WindowShortcut);
+  connect(shortcut, &QShortcut::activated, this, [this] { openWindowMenu(menuPosition()); });
 }
 
 void TCaptionBarWidget::paintEvent(QPaintEvent*) {
-  const QImage image = owner_->renderBar(owner_->isActive());
+  const QImage image = owner_->renderBar(owner_->isActive(), devicePixelRatioF());
   QPainter(this).drawImage(0, 0, image);
 }
 
@@ -221,8 +228,21 @@ TCaptionBarWidget::TCaptionButton TCaptionBarWidget::buttonAt(const QPoint& poin
 }
 
 void TCaptionBarWidget::mousePressEvent(QMouseEvent* event) {
+  if (moving_) {
+    // A click ends a move begun from the menu. Where the window system moves
+    // windows itself (Wayland), the press hands the move over to it instead.
+    QWindow* window = form_->windowHandle();
+    stopMoving(true);
+    if (window && QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+      window->startSystemMove();
+    return;
+  }
   if (event->button() != Qt::LeftButton) return;
   const QPoint point = event->position().toPoint();
+  if (owner_->barLayout().icon.contains(point)) {
+    openWindowMenu(menuPosition());
+    return;
+  }
   held_ = buttonAt(point);
   over_ = held_ != cbNone;
   if (held_ != cbNone) {
@@ -236,6 +256,10 @@ void TCaptionBarWidget::mousePressEvent(QMouseEvent* event) {
 }
 
 void TCaptionBarWidget::mouseMoveEvent(QMouseEvent* event) {
+  if (moving_) {
+    moveWith(event->globalPosition().toPoint());
+    return;
+  }
   if (dragging_) {
     form_->move(event->globalPosition().toPoint() - grabOffset_);
     return;
@@ -248,6 +272,10 @@ void TCaptionBarWidget::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TCaptionBarWidget::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() == Qt::RightButton && held_ == cbNone && buttonAt(event->position().toPoint()) == cbNone) {
+    openWindowMenu(event->globalPosition().toPoint());
+    return;
+  }
   if (event->button() != Qt::LeftButton) return;
   dragging_ = false;
   const TCaptionButton button = held_;
@@ -259,6 +287,12 @@ void TCaptionBarWidget::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void TCaptionBarWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+  // A double click on the icon closes the window, as its menu's Close would.
+  if (event->button() == Qt::LeftButton && owner_->barLayout().icon.contains(event->position().toPoint())) {
+    if (menu_) menu_->close();
+    form_->close();
+    return;
+  }
   if (event->button() == Qt::LeftButton && buttonAt(event->position().toPoint()) == cbNone &&
       form_->windowFlags().testFlag(Qt::WindowMaximizeButtonHint))
     press(cbMaximize);

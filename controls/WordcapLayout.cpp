@@ -105,6 +105,17 @@ QString composeFormCaption(const TCaptionParts& parts) {
   return text;
 }
 
+QString shownText(const QString& caption) {
+  QString shown;
+  shown.reserve(caption.size());
+  for (qsizetype i = 0; i < caption.size(); ++i) {
+    // "&&" is one ampersand; a single one only marks the letter after it.
+    if (caption[i] == QLatin1Char('&') && i + 1 < caption.size()) ++i;
+    shown += caption[i];
+  }
+  return shown;
+}
+
 namespace {
 
 // Drops text up to and including the first occurrence of part, then one space.

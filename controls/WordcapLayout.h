@@ -82,6 +82,11 @@ struct TCaptionParts {
 // The window title made of the visible parts, joined by single spaces.
 QString composeFormCaption(const TCaptionParts& parts);
 
+// A caption as the bar shows it, its ampersands read as in menus: "&&" is
+// one ampersand, a single one (underlining the next letter) disappears.
+// "Join && Split" gives "Join & Split"; a last lone "&" stays.
+QString shownText(const QString& caption);
+
 // The caption proper recovered from a window title: the text after the
 // company caption and then after the application name (each only when its
 // part is visible and it occurs), each followed by at most one space.

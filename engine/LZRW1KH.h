@@ -19,7 +19,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "engine/Exception.h"
+#include "base/Exception.h"
 
 namespace parvex {
 

@@ -45,12 +45,22 @@ void TBackupFile::RaiseProgress(const std::string& name, TPercentage percent) {
   if (OnProgress) OnProgress(*this, name, percent, continue_);
 }
 
-void TBackupFile::RaiseNeedDisk(std::uint16_t diskId) {
+bool TBackupFile::RequestVolume(const TVolumeRequest& request) {
   if (OnNeedDisk) {
-    OnNeedDisk(*this, diskId, continue_);
-  } else if (Prompt) {
-    continue_ = Prompt("Por favor, insira o disco " + std::to_string(diskId));
+    OnNeedDisk(*this, request.diskId, continue_);
+    if (continue_ && request.purpose == vpRead && AskForVolume && !env_->FileExists(request.fileName)) {
+      TVolumeRequest absent = request;
+      absent.present = false;
+      continue_ = AskForVolume(absent);
+    }
+  } else if (AskForVolume) {
+    continue_ = AskForVolume(request);
   }
+  return continue_;
+}
+
+std::string TBackupFile::AbsoluteName(const std::string& name) const {
+  return platform::MakeAbsolute(name, env_->CurrentDirectory());
 }
 
 class TBackupFile::BackupRun {
@@ -58,10 +68,10 @@ class TBackupFile::BackupRun {
   BackupRun(TBackupFile& owner, const std::string& archiveName)
       : o_(owner),
         env_(*owner.env_),
-        archive_(platform::MakeAbsolute(archiveName, platform::CurrentDirectory())),
+        archive_(owner.AbsoluteName(archiveName)),
         workDir_(platform::DirectoryPart(archive_)) {}
 
-  bool Run(const std::vector<std::string>& files) {
+  TBackupResult Run(const std::vector<std::string>& files) {
     BusyScope busy(o_.busy_);
     const std::vector<std::string> list = Expand(files);
     o_.continue_ = true;
@@ -85,11 +95,12 @@ class TBackupFile::BackupRun {
     source_.reset();  // blocks read ahead of a stop are dropped
 
     if (o_.SaveFileID) SaveIdList();
-    const bool complete = o_.continue_;
-    if (complete) WriteU32(0);  // end record
+    result_.completed = o_.continue_;
+    if (result_.completed) WriteU32(0);  // end record
     CloseVolume();
+    result_.bytesIn = o_.Processed;
     o_.RaiseProgress("", 100);
-    return complete;
+    return result_;
   }
 
  private:
@@ -108,6 +119,7 @@ class TBackupFile::BackupRun {
   void StoreFile(const SourceFile& file) {
     o_.CurrentFile = Trimmed(file.name);
     WriteText(o_.CurrentFile);
+    ++result_.filesStored;
     if (!file.error.empty()) throw EArchiveError(kCannotReadFile, file.error);
     WriteU32(file.dosTime);
     remaining_ = file.size;
@@ -126,14 +138,20 @@ class TBackupFile::BackupRun {
   }
 
   // One segment of the current file on the current volume; when the volume is
-  // full and the file goes on, closes the volume and opens the next.
+  // full and the file goes on, closes the volume and opens the next. While the
+  // segment grows, its length on disk is brought up to date whenever the
+  // volume's buffer goes to disk, so that a split killed at any moment leaves
+  // every block on disk readable: the recorded length never covers more than
+  // the disk holds, except for a moment at the segment's end, when the final
+  // length may reach the disk before the last blocks do (the reader takes a
+  // cut-off volume's blocks as far as they go).
   void WriteSegment() {
-    const std::int64_t segmentStart = volume_->Position();
+    segmentStart_ = volume_->Position();
+    segmentLength_ = 0;
     WriteEmptySegment();
-    std::int64_t segmentLength = 0;
     try {
       while (remaining_ > 0 && o_.continue_) {
-        if (VolumeFull(segmentLength)) break;
+        if (VolumeFull(segmentLength_)) break;
         SourceBlock block;
         if (!source_->NextBlock(block)) {  // the file ended before the size it announced
           remaining_ = 0;
@@ -141,7 +159,7 @@ class TBackupFile::BackupRun {
         }
         WriteU32(block.length);
         Write(block.data, block.length);
-        segmentLength += 4 + block.length;
+        segmentLength_ += 4 + block.length;
         remaining_ = block.last ? 0 : remaining_ - static_cast<std::int64_t>(block.inputBytes);
         blocksOnVolume_ = true;
         if (o_.ProcessMessages) o_.ProcessMessages();
@@ -150,10 +168,12 @@ class TBackupFile::BackupRun {
       }
     } catch (...) {
       // Leave the segment readable up to the failure where the volume still can be.
-      PatchSegmentLength(segmentStart, segmentLength, /*mayFail=*/true);
+      PatchSegmentLength(/*mayFail=*/true);
+      segmentStart_ = -1;
       throw;
     }
-    PatchSegmentLength(segmentStart, segmentLength, false);
+    PatchSegmentLength(false);
+    segmentStart_ = -1;
     if (remaining_ > 0 && o_.continue_) NextVolume();
   }
 
@@ -180,11 +200,12 @@ class TBackupFile::BackupRun {
     return free - fmt::kFreeSpaceReserve < needed;
   }
 
-  void PatchSegmentLength(std::int64_t segmentStart, std::int64_t length, bool mayFail) {
+  // Writes the length of the open segment's complete block records into its head.
+  void PatchSegmentLength(bool mayFail) {
     std::uint8_t field[4];
-    fmt::EncodeFixed32(field, static_cast<std::uint32_t>(length));
+    fmt::EncodeFixed32(field, static_cast<std::uint32_t>(segmentLength_));
     try {
-      volume_->WriteAt(segmentStart + 4, field, 4);
+      volume_->WriteAt(segmentStart_ + 4, field, 4);
     } catch (const IoError& e) {
       if (!mayFail) throw EArchiveError(kCannotWriteArchive, e.what());
     }
@@ -205,8 +226,12 @@ class TBackupFile::BackupRun {
     }
     WriteText(fmt::ContinuationText(volumeNumber_));
     CloseVolume();
-    o_.RaiseNeedDisk(static_cast<std::uint16_t>(volumeNumber_));
-    if (o_.continue_) OpenVolume();
+    TVolumeRequest request;
+    request.purpose = vpWrite;
+    request.volume = volumeNumber_;
+    request.diskId = static_cast<std::uint16_t>(volumeNumber_);
+    request.fileName = fmt::VolumeName(archive_, volumeNumber_);
+    if (o_.RequestVolume(request)) OpenVolume();
   }
 
   void OpenVolume() {
@@ -223,6 +248,9 @@ class TBackupFile::BackupRun {
     } catch (const IoError& e) {
       throw EArchiveError(kCannotWriteArchive, e.what());
     }
+    volume_->SetFlushListener([this] {
+      if (segmentStart_ >= 0) PatchSegmentLength(false);
+    });
     volumeName_ = name;
     volumeNames_.push_back(name);
     blocksOnVolume_ = false;
@@ -231,6 +259,7 @@ class TBackupFile::BackupRun {
 
   void CloseVolume() {
     if (!volume_) return;  // a declined disk: the last volume is closed already
+    result_.volumes.push_back({volumeName_, volume_->Position()});
     try {
       volume_->Close();
     } catch (const IoError& e) {
@@ -296,12 +325,15 @@ class TBackupFile::BackupRun {
   int blocksSinceLook_ = 0;
   std::vector<std::string> idLines_;
   std::int64_t remaining_ = 0;
+  std::int64_t segmentStart_ = -1;  // of the open segment's head; -1 while none is open
+  std::int64_t segmentLength_ = 0;  // its complete block records so far
   std::unique_ptr<BlockSource> source_;
+  TBackupResult result_;
 };
 
-bool TBackupFile::Backup(const std::vector<std::string>& files, const std::string& archiveName) {
+TBackupResult TBackupFile::Backup(const std::vector<std::string>& files, const std::string& archiveName) {
   if (busy_) throw Exception("Another operation is still running");
-  if (MaxSize < 0 || (MaxSize > 0 && MaxSize < fmt::kMinMaxSize)) {
+  if (fmt::CheckVolumeSize(MaxSize) != fmt::VolumeSizeCheck::kOk) {
     throw Exception("Volume size " + std::to_string(MaxSize) + " is too small: a volume must hold at least " +
                     std::to_string(fmt::kMinMaxSize) + " bytes (0 means no limit)");
   }

@@ -14,7 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/Exception.h"
+#include "base/Exception.h"
+#include "engine/volume_request.h"
 #include "platform/Platform.h"
 
 namespace parvex {
@@ -35,25 +36,33 @@ using TProgressEvent =
 using TNeedDiskEvent = std::function<void(TBackupFile& sender, std::uint16_t diskId, bool& Continue)>;
 using TRestoreFileEvent = std::function<void(TBackupFile& sender, std::string& filename, bool& doRestore)>;
 
-// The engine's own failures carry one of the fixed messages ("Cannot write to
-// archive", "Cannot read file", "Cannot read archive", "Invalid archive type", ...)
-// and a detail naming the file or volume and the reason.
-class EArchiveError : public Exception {
- public:
-  EArchiveError(const std::string& fixed, const std::string& detail)
-      : Exception(detail.empty() ? fixed : fixed + ": " + detail), fixed_(fixed), detail_(detail) {}
-  const std::string& Fixed() const { return fixed_; }
-  const std::string& Detail() const { return detail_; }
-
- private:
-  std::string fixed_;
-  std::string detail_;
+// What a backup did: the volumes it wrote, with their final sizes, and the
+// files it stored.
+struct TVolumeWritten {
+  std::string name;
+  std::int64_t size = 0;
+};
+struct TBackupResult {
+  bool completed = false;  // the end record was written
+  std::vector<TVolumeWritten> volumes;
+  std::int32_t filesStored = 0;  // file records written
+  std::int64_t bytesIn = 0;      // file data read and stored
 };
 
-inline constexpr const char* kCannotWriteArchive = "Cannot write to archive";
-inline constexpr const char* kCannotReadFile = "Cannot read file";
-inline constexpr const char* kCannotReadArchive = "Cannot read archive";
-inline constexpr const char* kInvalidArchiveType = "Invalid archive type";
+// What a restore did.
+struct TRestoreResult {
+  std::int32_t created = 0;     // files created
+  std::int32_t passedOver = 0;  // file records not restored (the mode, OnRestoreFile, a name passed over for
+                                // safety, a directory that could not be made)
+  // Targets that may hold only part of their file: the set ended, or the
+  // restore stopped, while they were written.
+  std::vector<std::string> incomplete;
+  bool setCompleted = false;  // the set's end record was reached
+  bool stopped = false;       // by Abort, a handler, or a declined volume
+  bool salvaged = false;      // salvage read as far as blocks went and stopped at damage
+  std::string endNote;        // without the end record: what ended the set, and where
+  unsigned volumes = 0;       // volumes read
+};
 
 class TBackupFile {
  public:
@@ -80,12 +89,18 @@ class TBackupFile {
   // --- Callbacks of the presentation (window or command line).
   // Lets the user interface process its pending messages; called after every block.
   std::function<void()> ProcessMessages;
-  // Asks the user (information box with OK and Cancel); true for OK. When unset
-  // the engine runs without asking: a backup goes on, a restore whose further
-  // volume is absent fails.
-  std::function<bool(const std::string& text)> Prompt;
-  // Told of each stored name that a restore passes over for safety.
+  // Asks the user for a further volume, worded by the presentation. A backup
+  // asks when OnNeedDisk is unset; a restore asks when OnNeedDisk is unset, and
+  // after OnNeedDisk while the volume is still absent. Unset: a backup goes
+  // on, a restore opens a volume that is there and fails on one that is absent.
+  TVolumeAsker AskForVolume;
+  // Told of each stored name that a restore passes over for safety, and of a
+  // set that ends early. Names in the text are shown safely (SafeText).
   std::function<void(const std::string& text)> Warning;
+  // Restore: read on past a segment whose length is 0 or too long (a set left
+  // unfinished by an older version), taking its blocks as far as they parse,
+  // and stop there with a warning.
+  bool Salvage = false;
 
   // Threads that compress (backup) or decode (restore) blocks; 0 = one per
   // core, 1 = everything on the calling thread. The bytes written and the
@@ -102,17 +117,22 @@ class TBackupFile {
   void Abort() { continue_ = false; }
 
   // Stores every file the list names into the set whose first volume is
-  // archiveName. True when the set was completed, false when it was stopped.
-  // Throws EArchiveError (or Exception for refused settings).
-  bool Backup(const std::vector<std::string>& files, const std::string& archiveName);
+  // archiveName. `completed` when the set was completed, not when it was
+  // stopped. Throws EArchiveError (or Exception for refused settings).
+  TBackupResult Backup(const std::vector<std::string>& files, const std::string& archiveName);
 
   // Restores the set whose first volume is archiveName into destDir (may be
-  // empty: files go back to their stored paths). Returns the count of files
-  // created; 0 without any event when the first volume does not exist.
-  std::int32_t Restore(const std::string& archiveName, const std::string& destDir);
+  // empty: files go back to their stored paths). Nothing happens, and no event
+  // is raised, when the first volume does not exist. Throws EArchiveError.
+  TRestoreResult Restore(const std::string& archiveName, const std::string& destDir);
 
-  // The comment of the set, or "" when the file does not exist.
+  // The comment of the set, or "" when the file does not exist. Throws
+  // EArchiveError for a file that is not a volume set.
   std::string ReadArchiveTitle(const std::string& archiveName);
+
+  // `name` made absolute against the working directory of the Env. Relative
+  // names given to Backup, Restore and ReadArchiveTitle are taken this way.
+  std::string AbsoluteName(const std::string& name) const;
 
  private:
   class BackupRun;
@@ -129,7 +149,10 @@ class TBackupFile {
   friend class RestoreRun;
 
   void RaiseProgress(const std::string& name, TPercentage percent);
-  void RaiseNeedDisk(std::uint16_t diskId);
+  // The one way a further volume is asked for, by backup and restore alike:
+  // OnNeedDisk when it is set, AskForVolume otherwise (and, when reading, after
+  // OnNeedDisk while the volume is absent). Returns the continue flag.
+  bool RequestVolume(const TVolumeRequest& request);
 
   platform::Env* env_;
   TBackupMode backupMode_ = bmAll;

@@ -6,7 +6,7 @@
 #include <mutex>
 #include <thread>
 
-#include "engine/backup.h"
+#include "base/Exception.h"
 #include "engine/format.h"
 #include "engine/LZRW1KH.h"
 

@@ -37,6 +37,13 @@ bool IsSegmentMagic(const std::uint8_t bytes[4]) {
          bytes[3] == kSegmentMagic[3];
 }
 
+VolumeSizeCheck CheckVolumeSize(std::int64_t bytes) {
+  if (bytes < 0) return VolumeSizeCheck::kNegative;
+  if (bytes > kMaxVolumeSize) return VolumeSizeCheck::kTooLarge;
+  if (bytes > 0 && bytes < kMinMaxSize) return VolumeSizeCheck::kTooSmall;
+  return VolumeSizeCheck::kOk;
+}
+
 std::string DiskIdFileName(unsigned k) { return "FILE" + VolumeDigits(k) + ".ID"; }
 
 std::string DiskIdFileLine(const std::string& name, std::int64_t size) {

@@ -33,6 +33,18 @@ inline constexpr std::int64_t kFreeSpaceReserve = 10240;
 inline constexpr std::int64_t kMinMaxSize = kVolumeSlack + kSegmentHeadSize + 1;  // 109
 // Segments and the fields that hold them are signed 32-bit.
 inline constexpr std::int64_t kMaxSegmentLength = 0x7FFFFFFF;
+// The longest volume: MaxSize is a signed 32-bit number.
+inline constexpr std::int64_t kMaxVolumeSize = 0x7FFFFFFF;
+// The longest name a file record may claim and the longest comment: no file
+// system has names beyond 4,096 bytes and no comment needs a mebibyte, so a
+// longer claim is damage, and nothing is read by it.
+inline constexpr std::int64_t kMaxNameLength = 64 * 1024;
+inline constexpr std::int64_t kMaxTitleLength = 1024 * 1024;
+
+// Whether `bytes` can be a volume's size limit (0 = no limit). The window and
+// the command line word their own messages from the answer.
+enum class VolumeSizeCheck { kOk, kNegative, kTooSmall, kTooLarge };
+VolumeSizeCheck CheckVolumeSize(std::int64_t bytes);
 
 inline void EncodeFixed32(std::uint8_t* dst, std::uint32_t v) {
   dst[0] = static_cast<std::uint8_t>(v);

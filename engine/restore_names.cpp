@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "base/SafeText.h"
+
 namespace parvex {
 namespace {
 
@@ -45,7 +47,11 @@ std::string FileNamePart(const std::string& s) {
 }
 
 TargetName PassOver(const std::string& stored, const std::string& why) {
-  return {false, stored, "\"" + stored + "\" passed over: " + why};
+  std::string warning = "\"";
+  warning += ShownName(stored);
+  warning += "\" passed over: ";
+  warning += why;
+  return {false, stored, warning};
 }
 
 }  // namespace

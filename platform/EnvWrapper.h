@@ -16,6 +16,7 @@ class EnvWrapper : public Env {
   bool DirectoryExists(const std::string& p) override { return target_->DirectoryExists(p); }
   std::int64_t FileSize(const std::string& p) override { return target_->FileSize(p); }
   bool CreateDirectories(const std::string& p) override { return target_->CreateDirectories(p); }
+  bool RemoveFile(const std::string& p) override { return target_->RemoveFile(p); }
   std::unique_ptr<ReadableFile> OpenForReading(const std::string& p) override { return target_->OpenForReading(p); }
   std::unique_ptr<WritableFile> Create(const std::string& p) override { return target_->Create(p); }
   std::unique_ptr<WritableFile> OpenForAppend(const std::string& p) override { return target_->OpenForAppend(p); }
@@ -26,6 +27,7 @@ class EnvWrapper : public Env {
   std::int64_t FreeSpace(const std::string& d) override { return target_->FreeSpace(d); }
   bool IsRemovable(const std::string& p) override { return target_->IsRemovable(p); }
   std::time_t Now() override { return target_->Now(); }
+  std::string CurrentDirectory() override { return target_->CurrentDirectory(); }
 
  private:
   Env* target_;

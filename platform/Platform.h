@@ -11,11 +11,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "engine/Exception.h"
+#include "base/Exception.h"
 
 namespace parvex::platform {
 
@@ -55,6 +56,11 @@ class WritableFile {
   virtual std::int64_t Position() const = 0;
   // Bytes written but still held in the buffer (not yet taken by the file system).
   virtual std::size_t Pending() const = 0;
+  // Calls `listener` each time the buffer has been handed to the file system
+  // while the file stays open (not at Close), before the write that needed the
+  // room goes on. The listener may call WriteAt; an IoError it throws leaves
+  // through the Write that flushed.
+  virtual void SetFlushListener(std::function<void()> listener) = 0;
   // Writes out the buffer and closes the file. Throws IoError (disk full shows
   // up here at the latest). Safe to call twice; the destructor closes silently.
   virtual void Close() = 0;
@@ -85,6 +91,8 @@ class Env {
   virtual std::int64_t FileSize(const std::string& path) = 0;
   // Creates `path` and every missing parent; true when it exists as a directory afterwards.
   virtual bool CreateDirectories(const std::string& path) = 0;
+  // Removes the file `path` (not a directory). True when it is gone afterwards.
+  virtual bool RemoveFile(const std::string& path) = 0;
 
   // Throws IoError when the file cannot be opened.
   virtual std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) = 0;
@@ -117,6 +125,10 @@ class Env {
 
   // The current time (tests fix it).
   virtual std::time_t Now() = 0;
+
+  // The process's working directory, against which relative names are made
+  // absolute; "" when it cannot be found out.
+  virtual std::string CurrentDirectory() = 0;
 };
 
 // A date and a time as the user's locale writes them (LC_TIME): the short date

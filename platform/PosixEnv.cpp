@@ -109,6 +109,12 @@ bool PosixEnv::CreateDirectories(const std::string& path) {
   return DirectoryExists(path);
 }
 
+bool PosixEnv::RemoveFile(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return false;
+  return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
 std::unique_ptr<ReadableFile> PosixEnv::OpenForReading(const std::string& path) {
   return OpenPosixReadable(path);
 }
@@ -166,5 +172,7 @@ std::int64_t PosixEnv::FreeSpace(const std::string& directory) {
 bool PosixEnv::IsRemovable(const std::string& path) { return detail::IsRemovablePath(path); }
 
 std::time_t PosixEnv::Now() { return std::time(nullptr); }
+
+std::string PosixEnv::CurrentDirectory() { return platform::CurrentDirectory(); }
 
 }  // namespace parvex::platform

@@ -14,6 +14,7 @@ class PosixEnv : public Env {
   std::int64_t FileSize(const std::string& path) override;
   bool DirectoryExists(const std::string& path) override;
   bool CreateDirectories(const std::string& path) override;
+  bool RemoveFile(const std::string& path) override;
   std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) override;
   std::unique_ptr<WritableFile> Create(const std::string& path) override;
   std::unique_ptr<WritableFile> OpenForAppend(const std::string& path) override;
@@ -24,6 +25,7 @@ class PosixEnv : public Env {
   std::int64_t FreeSpace(const std::string& directory) override;
   bool IsRemovable(const std::string& path) override;
   std::time_t Now() override;
+  std::string CurrentDirectory() override;
 };
 
 }  // namespace parvex::platform

@@ -133,6 +133,7 @@ class PosixWritableFile final : public WritableFile {
       return;
     }
     Fail(FlushBuffer());
+    if (flushListener_) flushListener_();
     if (n >= kWriteBufferSize) {
       Fail(WriteAll(fd_, in, n));
       bufferStart_ += static_cast<std::int64_t>(n);
@@ -163,6 +164,7 @@ class PosixWritableFile final : public WritableFile {
 
   std::int64_t Position() const override { return bufferStart_ + static_cast<std::int64_t>(buffered_); }
   std::size_t Pending() const override { return buffered_; }
+  void SetFlushListener(std::function<void()> listener) override { flushListener_ = std::move(listener); }
 
   void Close() override {
     if (closed_) return;
@@ -207,6 +209,7 @@ class PosixWritableFile final : public WritableFile {
   std::size_t buffered_ = 0;
   int failure_ = 0;
   bool closed_ = false;
+  std::function<void()> flushListener_;
 };
 
 }  // namespace

@@ -16,7 +16,7 @@ for target in decompress_fuzzer roundtrip_fuzzer set_fuzzer; do
   # New inputs go to a scratch copy, so the committed corpus stays as it is.
   log=$(mktemp)
   status=0
-  fuzz-build/bin/$target -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+  fuzz-build/bin/$target -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -malloc_limit_mb=64 \
       -max_len=200000 -print_final_stats=1 "$corpus" >"$log" 2>&1 || status=$?
   grep -E '^(Done|stat::number_of_executed_units|stat::peak_rss_mb)' "$log" || true
   if [ "$status" -ne 0 ]; then tail -n 60 "$log"; echo "$target failed"; exit 1; fi

@@ -1,6 +1,7 @@
 // Paints the artwork of the flat push button (four 37 x 41 faces) and of the
 // Split & Join window (the 200 x 200 picture and the three glyphs), and writes
-// them as PNG files under <root>/resources/buttons and <root>/resources/split.
+// them as PNG files under <root>/resources/buttons and <root>/resources/split,
+// each also at twice its size ("@2x") for screens scaled by two.
 //
 // Usage: gen_buttons [repository root]   (default: the current directory)
 
@@ -77,23 +78,25 @@ QPainterPath movedDisc(qreal dx, qreal dy, qreal radius) {
   return path;
 }
 
-QImage buttonFace(const QColor& ground, bool pressed) {
-  QImage face(kFaceWidth, kFaceHeight, QImage::Format_RGB32);
+QImage buttonFace(const QColor& ground, bool pressed, int scale) {
+  QImage face(kFaceWidth * scale, kFaceHeight * scale, QImage::Format_RGB32);
   face.fill(ground);
   QPainter p(&face);
   p.setRenderHint(QPainter::Antialiasing);
   if (!pressed) {
-    QImage mask(kFaceWidth, kFaceHeight, QImage::Format_ARGB32_Premultiplied);
+    QImage mask(kFaceWidth * scale, kFaceHeight * scale, QImage::Format_ARGB32_Premultiplied);
     mask.fill(Qt::transparent);
     {
       QPainter m(&mask);
       m.setRenderHint(QPainter::Antialiasing);
+      if (scale != 1) m.scale(scale, scale);
       m.setPen(Qt::NoPen);
       m.setBrush(QColor(0, 0, 0, 160));
       m.drawPath(movedDisc(kShadowOffset, kShadowOffset, kDiscRadius - 0.5));
     }
-    p.drawImage(0, 0, blurAlpha(mask, 1));
+    p.drawImage(0, 0, blurAlpha(mask, scale));
   }
+  if (scale != 1) p.scale(scale, scale);
   p.setPen(Qt::NoPen);
   p.setBrush(Qt::black);
   p.drawPath(pressed ? movedDisc(kPressOffset, kPressOffset, kDiscRadius) : movedDisc(0, 0, kDiscRadius));
@@ -131,15 +134,18 @@ int main(int argc, char** argv) {
     return 1;
   }
   bool ok = true;
-  // Released faces end in "A", pressed ones in "B"; "1" is on white, "2" on gray.
-  ok &= save(asFewColours(buttonFace(kGrayGround, false)), buttons + "/BUTTON2A.png");
-  ok &= save(asFewColours(buttonFace(Qt::white, false)), buttons + "/BUTTON1A.png");
-  ok &= save(asFewColours(buttonFace(kGrayGround, true)), buttons + "/BUTTON2B.png");
-  ok &= save(asFewColours(buttonFace(Qt::white, true)), buttons + "/BUTTON1B.png");
+  for (int scale : {1, 2}) {
+    const QString at = scale == 1 ? QString() : QStringLiteral("@%1x").arg(scale);
+    // Released faces end in "A", pressed ones in "B"; "1" is on white, "2" on gray.
+    ok &= save(asFewColours(buttonFace(kGrayGround, false, scale)), buttons + "/BUTTON2A" + at + ".png");
+    ok &= save(asFewColours(buttonFace(Qt::white, false, scale)), buttons + "/BUTTON1A" + at + ".png");
+    ok &= save(asFewColours(buttonFace(kGrayGround, true, scale)), buttons + "/BUTTON2B" + at + ".png");
+    ok &= save(asFewColours(buttonFace(Qt::white, true, scale)), buttons + "/BUTTON1B" + at + ".png");
 
-  ok &= save(art::paintTangledFigure(), split + "/Image1.png");
-  ok &= save(art::paintAddGlyph(), split + "/AddFiles.png");
-  ok &= save(art::paintDeleteGlyph(), split + "/DeleteFiles.png");
-  ok &= save(art::paintCancelGlyph(), split + "/Cancel.png");
+    ok &= save(art::paintTangledFigure(scale), split + "/Image1" + at + ".png");
+    ok &= save(art::paintAddGlyph(scale), split + "/AddFiles" + at + ".png");
+    ok &= save(art::paintDeleteGlyph(scale), split + "/DeleteFiles" + at + ".png");
+    ok &= save(art::paintCancelGlyph(scale), split + "/Cancel" + at + ".png");
+  }
   return ok ? 0 : 1;
 }

@@ -164,14 +164,16 @@ inline void drawHead(QPainter& p) {
   }
 }
 
-inline QImage paintTangledFigure() {
-  QImage image(200, 200, QImage::Format_RGB32);
+// `scale` 2 paints the same picture at twice its size, for scaled screens.
+inline QImage paintTangledFigure(int scale = 1) {
+  QImage image(200 * scale, 200 * scale, QImage::Format_RGB32);
   QPainter p(&image);
+  if (scale != 1) p.scale(scale, scale);
   p.setRenderHint(QPainter::Antialiasing);
   QRadialGradient ground(QPointF(100, 95), 135);
   ground.setColorAt(0, QColor(88, 88, 92));
   ground.setColorAt(1, QColor(36, 36, 40));
-  p.fillRect(image.rect(), ground);
+  p.fillRect(QRect(0, 0, 200, 200), ground);
   p.setPen(Qt::NoPen);
   p.setBrush(QColor(0, 0, 0, 90));
   p.drawEllipse(QPointF(100, 186), 62, 9);
@@ -304,8 +306,8 @@ inline void drawSheet(QPainter& p, const QRectF& r) {
     p.drawLine(QPointF(r.left() + 2.5, y), QPointF(r.right() - 3, y));
 }
 
-inline QImage glyphCanvas(int size) {
-  QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+inline QImage glyphCanvas(int size, int scale) {
+  QImage image(size * scale, size * scale, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
   return image;
 }
@@ -319,9 +321,10 @@ inline void drawBadge(QPainter& p, QPointF centre, qreal radius, const QColor& c
   p.drawEllipse(centre, radius, radius);
 }
 
-inline QImage paintAddGlyph() {
-  QImage image = glyphCanvas(24);
+inline QImage paintAddGlyph(int scale = 1) {
+  QImage image = glyphCanvas(24, scale);
   QPainter p(&image);
+  if (scale != 1) p.scale(scale, scale);
   p.setRenderHint(QPainter::Antialiasing);
   drawSheet(p, QRectF(2.5, 1.5, 14, 18));
   drawBadge(p, QPointF(17, 17), 6, QColor(40, 160, 60));
@@ -331,9 +334,10 @@ inline QImage paintAddGlyph() {
   return image;
 }
 
-inline QImage paintDeleteGlyph() {
-  QImage image = glyphCanvas(24);
+inline QImage paintDeleteGlyph(int scale = 1) {
+  QImage image = glyphCanvas(24, scale);
   QPainter p(&image);
+  if (scale != 1) p.scale(scale, scale);
   p.setRenderHint(QPainter::Antialiasing);
   drawSheet(p, QRectF(2.5, 1.5, 14, 18));
   drawBadge(p, QPointF(17, 17), 6, QColor(210, 40, 40));
@@ -343,9 +347,10 @@ inline QImage paintDeleteGlyph() {
   return image;
 }
 
-inline QImage paintCancelGlyph() {
-  QImage image = glyphCanvas(16);
+inline QImage paintCancelGlyph(int scale = 1) {
+  QImage image = glyphCanvas(16, scale);
   QPainter p(&image);
+  if (scale != 1) p.scale(scale, scale);
   p.setRenderHint(QPainter::Antialiasing);
   drawBadge(p, QPointF(8, 8), 7, QColor(210, 40, 40));
   p.setPen(QPen(Qt::white, 2, Qt::SolidLine, Qt::RoundCap));

@@ -4,7 +4,8 @@
 //
 //   gen_icon <resources dir>
 //
-// Writes <resources>/icons/parvex-<size>.png for each size.
+// Writes <resources>/icons/parvex-<size>.png for each size, and
+// parvex-<size>@2x.png drawn at twice that size for screens scaled by two.
 #include <QDir>
 #include <QGuiApplication>
 #include <QImage>
@@ -75,13 +76,14 @@ void Disk(QPainter& p, QColor top, QColor bottom, bool small) {
   }
 }
 
-QImage Icon(int size) {
+// `small` leaves out the details too fine for an icon shown under 32 pixels
+// (also when it is drawn at twice that for a scaled screen).
+QImage Icon(int size, bool small) {
   QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
   image.fill(Qt::transparent);
   QPainter p(&image);
   p.setRenderHint(QPainter::Antialiasing);
   p.scale(size / kGrid, size / kGrid);
-  const bool small = size < 32;
 
   // The volume behind, in the main window's maroon and yellow.
   p.save();
@@ -113,7 +115,10 @@ int main(int argc, char** argv) {
   if (!resources.mkpath(QStringLiteral("icons"))) Die("cannot create the icons directory");
   for (int size : kSizes) {
     const QString path = resources.filePath(QStringLiteral("icons/parvex-%1.png").arg(size));
-    if (!Icon(size).save(path)) Die("cannot write " + path);
+    if (!Icon(size, size < 32).save(path)) Die("cannot write " + path);
+    // Drawn for the doubled pixels, so the small sizes keep their details.
+    const QString doubled = resources.filePath(QStringLiteral("icons/parvex-%1@2x.png").arg(size));
+    if (!Icon(size * 2, size < 32).save(doubled)) Die("cannot write " + doubled);
   }
   return 0;
 }

@@ -2,7 +2,9 @@
 // the 256-colour picture keyed on pure green with its light-grey fringe, the
 // window outline derived from it ("Mask2"), the five hot-spot pictures and
 // their released and pressed renderings, made by the button's own outline
-// generation with the classic button colours. Also writes mainwindow.qrc.
+// generation with the classic button colours; each picture and rendering also
+// at twice its size ("@2x" PNGs) for screens scaled by two. Also writes
+// mainwindow.qrc.
 //
 //   gen_mainwindow <resources dir> [<preview dir>]
 //
@@ -21,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <array>
+#include <functional>
 #include <vector>
 
 #include "controls/CoolFormMask2.h"
@@ -130,12 +133,11 @@ QList<QRgb> MedianCut(const std::vector<HistogramEntry>& histogram, int count) {
 
 // Keys the painted panel to its silhouette and brings it down to 256 colours:
 // index 0 the key green, 1..26 the fringe greys, the rest chosen by median cut.
-QImage KeyedPicture(const QImage& art) {
+// `inside` tells the silhouette's pixels; `withFringe` gives the pixels along
+// its edge the fringe greys.
+QImage KeyedPicture(const QImage& art, const std::function<bool(int, int)>& insideShape, bool withFringe) {
   const int w = art.width(), h = art.height();
-  const auto inside = [&](int x, int y) {
-    return x >= 0 && y >= 0 && x < w && y < h &&
-           (gen::Outline::InRing(x + 0.5, y + 0.5) || gen::Outline::InPlate(x + 0.5, y + 0.5));
-  };
+  const auto inside = [&](int x, int y) { return x >= 0 && y >= 0 && x < w && y < h && insideShape(x, y); };
   QList<QRgb> palette{kKeyGreen};
   for (int g = kFringeLow; g <= kFringeHigh; ++g) palette.append(qRgb(g, g, g));
   const int reserved = int(palette.size());
@@ -153,7 +155,7 @@ QImage KeyedPicture(const QImage& art) {
       if (!inside(x + 1, y)) ++nx;
       if (!inside(x, y - 1)) --ny;
       if (!inside(x, y + 1)) ++ny;
-      if (!inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1) || !inside(x, y + 1)) {
+      if (withFringe && (!inside(x - 1, y) || !inside(x + 1, y) || !inside(x, y - 1) || !inside(x, y + 1))) {
         const double len = std::sqrt(double(nx * nx + ny * ny));
         const double facing = len > 0 ? -(nx + ny) / (len * std::sqrt(2.0)) : 0;
         fringe[size_t(y) * w + x] = std::clamp(int(std::lround(234.5 + 12.5 * facing)), kFringeLow, kFringeHigh);
@@ -216,14 +218,23 @@ int main(int argc, char** argv) {
   if (!root.mkpath("mainwindow")) Die("cannot create " + root.filePath("mainwindow"));
   const QString dir = root.filePath("mainwindow");
 
-  const QImage picture = KeyedPicture(gen::PaintPanel());
+  const QImage picture = KeyedPicture(
+      gen::PaintPanel(),
+      [](int x, int y) { return gen::Outline::InRing(x + 0.5, y + 0.5) || gen::Outline::InPlate(x + 0.5, y + 0.5); },
+      true);
   const QRegion region = parvex::mask2::FromKeyedPicture(picture);
+  // Twice the size for scaled screens. The window is cut by the outline above,
+  // doubled with the window, so the doubled picture keeps exactly its pixels:
+  // no key green inside the cut, and no fringe (it lies outside the cut).
+  const QImage picture2x =
+      KeyedPicture(gen::PaintPanel(2), [&](int x, int y) { return region.contains(QPoint(x / 2, y / 2)); }, false);
   for (const QRect& r : gen::kHotSpots)
     if (region.intersected(r) != QRegion(r)) Die("a hot-spot leaves the window outline");
   for (const QRect& r : gen::kLamps)
     if (region.intersected(r) != QRegion(r)) Die("a lamp leaves the window outline");
   Write(dir + "/CoolForm1.Picture.bmp", parvex::bmp::Encode(picture));
   Write(dir + "/CoolForm1.Mask2", parvex::mask2::Encode(region));
+  if (!picture2x.save(dir + "/CoolForm1.Picture@2x.png")) Die("cannot write the doubled picture");
   const QRect box = region.boundingRect();
   std::printf("outline: %d rectangles, bounding box %d, %d, %d, %d\n", region.rectCount(), box.left(), box.top(),
               box.left() + box.width(), box.top() + box.height());
@@ -234,9 +245,11 @@ int main(int argc, char** argv) {
   classic.setColor(QPalette::Dark, QColor(128, 128, 128));
   const std::array<QImage, 5> icons{gen::FloppyIcon(), gen::NoteIcon(), gen::ToolsIcon(), gen::DoorIcon(),
                                     gen::CurvedArrowIcon()};
+  const std::array<QImage, 5> icons2x{gen::FloppyIcon(2), gen::NoteIcon(2), gen::ToolsIcon(2), gen::DoorIcon(2),
+                                      gen::CurvedArrowIcon(2)};
   std::array<parvex::TNoShape*, 5> buttons{};
   QWidget window;
-  QStringList files{"CoolForm1.Picture.bmp", "CoolForm1.Mask2"};
+  QStringList files{"CoolForm1.Picture.bmp", "CoolForm1.Mask2", "CoolForm1.Picture@2x.png"};
   bool marginsKept = true;
   for (int i = 0; i < 5; ++i) {
     const QString name = QString("NoShape%1").arg(i + 1);
@@ -249,6 +262,18 @@ int main(int argc, char** argv) {
     Write(dir + "/" + name + ".BitmapUp.bmp", button->writeBitmapUp());
     Write(dir + "/" + name + ".BitmapDown.bmp", button->writeBitmapDown());
     files << name + ".Bitmap.bmp" << name + ".BitmapUp.bmp" << name + ".BitmapDown.bmp";
+    // The same at twice the size, rendered by the same outline rules.
+    const QImage doubled = icons2x[i];
+    if (doubled.size() != icons[i].size() * 2) Die(name + ": doubled picture has the wrong size");
+    const QRgb light = classic.color(QPalette::Light).rgb(), dark = classic.color(QPalette::Dark).rgb();
+    const bool written =
+        doubled.save(dir + "/" + name + ".Bitmap@2x.png") &&
+        parvex::noshape::GenerateOutline(doubled, parvex::noshape::okReleased, light, dark, 2)
+            .save(dir + "/" + name + ".BitmapUp@2x.png") &&
+        parvex::noshape::GenerateOutline(doubled, parvex::noshape::okPressed, light, dark, 2)
+            .save(dir + "/" + name + ".BitmapDown@2x.png");
+    if (!written) Die(name + ": cannot write the doubled renderings");
+    files << name + ".Bitmap@2x.png" << name + ".BitmapUp@2x.png" << name + ".BitmapDown@2x.png";
     buttons[i] = button;
   }
 

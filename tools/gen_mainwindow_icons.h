@@ -3,7 +3,8 @@
 // an arrow and a curved downward arrow. Each is drawn anti-aliased on a
 // transparent canvas and then keyed: a pixel at least half covered keeps its
 // colour at full strength, every other pixel becomes the key colour, so the
-// silhouette has no pixels blended with the key.
+// silhouette has no pixels blended with the key. Each takes a scale: 2 paints
+// the same picture at twice its size, for screens scaled by two.
 #pragma once
 
 #include <QImage>
@@ -53,9 +54,10 @@ inline QLinearGradient Vertical(qreal y0, qreal y1, QColor a, QColor b) {
 }
 
 // 55 x 69: a floppy disk with a face, standing on two shoes.
-inline QImage FloppyIcon() {
-  QImage canvas = Canvas(55, 69);
+inline QImage FloppyIcon(int scale = 1) {
+  QImage canvas = Canvas(55 * scale, 69 * scale);
   QPainter p(&canvas);
+  if (scale != 1) p.scale(scale, scale);
   p.setRenderHint(QPainter::Antialiasing);
   const QColor ink(18, 24, 64);
 
@@ -122,9 +124,10 @@ inline QImage FloppyIcon() {
 }
 
 // 32 x 32: a yellow note held by a red pin.
-inline QImage NoteIcon() {
-  QImage canvas = Canvas(32, 32);
+inline QImage NoteIcon(int scale = 1) {
+  QImage canvas = Canvas(32 * scale, 32 * scale);
   QPainter p(&canvas);
+  if (scale != 1) p.scale(scale, scale);
   p.setRenderHint(QPainter::Antialiasing);
   const QColor ink(95, 70, 15);
 
@@ -166,9 +169,10 @@ inline QImage NoteIcon() {
 }
 
 // 32 x 32: a hammer and a screwdriver, crossed.
-inline QImage ToolsIcon() {
-  QImage canvas = Canvas(32, 32);
+inline QImage ToolsIcon(int scale = 1) {
+  QImage canvas = Canvas(32 * scale, 32 * scale);
   QPainter p(&canvas);
+  if (scale != 1) p.scale(scale, scale);
   p.setRenderHint(QPainter::Antialiasing);
   const QColor ink(35, 30, 30);
 
@@ -219,9 +223,10 @@ inline QImage ToolsIcon() {
 }
 
 // 34 x 33: a door swung open, with a green arrow leaving through it.
-inline QImage DoorIcon() {
-  QImage canvas = Canvas(34, 33);
+inline QImage DoorIcon(int scale = 1) {
+  QImage canvas = Canvas(34 * scale, 33 * scale);
   QPainter p(&canvas);
+  if (scale != 1) p.scale(scale, scale);
   p.setRenderHint(QPainter::Antialiasing);
   const QColor ink(40, 25, 10);
 
@@ -261,9 +266,10 @@ inline QImage DoorIcon() {
 }
 
 // 33 x 33: an arrow that rises, turns over and points down.
-inline QImage CurvedArrowIcon() {
-  QImage canvas = Canvas(33, 33);
+inline QImage CurvedArrowIcon(int scale = 1) {
+  QImage canvas = Canvas(33 * scale, 33 * scale);
   QPainter p(&canvas);
+  if (scale != 1) p.scale(scale, scale);
   p.setRenderHint(QPainter::Antialiasing);
 
   QPainterPath spine;

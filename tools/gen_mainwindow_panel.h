@@ -57,17 +57,20 @@ struct Outline {
   }
 };
 
+// A value per pixel of the picture painted at `scale` times its size
+// (kPanelWidth * scale by kPanelHeight * scale), row by row.
 using Field = std::vector<float>;
 
-inline Field MaskField(bool (*inside)(double, double)) {
-  Field f(kPanelWidth * kPanelHeight);
-  for (int y = 0; y < kPanelHeight; ++y)
-    for (int x = 0; x < kPanelWidth; ++x) f[y * kPanelWidth + x] = inside(x + 0.5, y + 0.5) ? 1.f : 0.f;
+inline Field MaskField(bool (*inside)(double, double), int scale) {
+  const int w = kPanelWidth * scale, h = kPanelHeight * scale;
+  Field f(size_t(w) * h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) f[y * w + x] = inside((x + 0.5) / scale, (y + 0.5) / scale) ? 1.f : 0.f;
   return f;
 }
 
-inline Field BoxBlur(const Field& in, int r) {
-  const int w = kPanelWidth, h = kPanelHeight;
+inline Field BoxBlur(const Field& in, int r, int scale) {
+  const int w = kPanelWidth * scale, h = kPanelHeight * scale;
   Field tmp(in.size()), out(in.size());
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
@@ -86,11 +89,15 @@ inline Field BoxBlur(const Field& in, int r) {
 
 // Light on a surface raised where the mask is 1, from the upper left: positive
 // where a slope faces the light, negative where it faces away, 0 on the flat.
-inline Field Emboss(const Field& mask, int radius, float steepness) {
-  Field h = BoxBlur(BoxBlur(BoxBlur(mask, radius), radius), radius);
+// At twice the size the slopes spread over twice the pixels: blur and
+// steepness grow with the scale, so the light falls the same way.
+inline Field Emboss(const Field& mask, int radius, float steepness, int scale) {
+  radius *= scale;
+  steepness *= float(scale);
+  Field h = BoxBlur(BoxBlur(BoxBlur(mask, radius, scale), radius, scale), radius, scale);
   const float lx = -0.5f, ly = -0.62f, lz = 0.6f;
   const float ln = std::sqrt(lx * lx + ly * ly + lz * lz);
-  const int w = kPanelWidth, hh = kPanelHeight;
+  const int w = kPanelWidth * scale, hh = kPanelHeight * scale;
   Field shade(mask.size(), 0.f);
   for (int y = 1; y < hh - 1; ++y)
     for (int x = 1; x < w - 1; ++x) {
@@ -113,20 +120,22 @@ inline QRgb Lit(QRgb c, float s, float gain) {
 
 // Applies a shade field to the pixels where where[] is set.
 inline void ApplyShade(QImage& art, const Field& shade, const Field& where, float gain) {
-  for (int y = 0; y < kPanelHeight; ++y) {
+  for (int y = 0; y < art.height(); ++y) {
     auto* row = reinterpret_cast<QRgb*>(art.scanLine(y));
-    for (int x = 0; x < kPanelWidth; ++x) {
-      const int i = y * kPanelWidth + x;
+    for (int x = 0; x < art.width(); ++x) {
+      const int i = y * art.width() + x;
       if (where[i] > 0.5f) row[x] = Lit(row[x], shade[i], gain);
     }
   }
 }
 
-inline Field FieldOfPath(const QPainterPath& path, qreal strokeWidth = 0) {
-  QImage canvas(kPanelWidth, kPanelHeight, QImage::Format_Grayscale8);
+inline Field FieldOfPath(const QPainterPath& path, qreal strokeWidth, int scale) {
+  const int w = kPanelWidth * scale, h = kPanelHeight * scale;
+  QImage canvas(w, h, QImage::Format_Grayscale8);
   canvas.fill(0);
   QPainter p(&canvas);
   p.setRenderHint(QPainter::Antialiasing);
+  if (scale != 1) p.scale(scale, scale);
   if (strokeWidth > 0) {
     p.setPen(QPen(Qt::white, strokeWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.drawPath(path);
@@ -134,9 +143,9 @@ inline Field FieldOfPath(const QPainterPath& path, qreal strokeWidth = 0) {
     p.fillPath(path, Qt::white);
   }
   p.end();
-  Field f(kPanelWidth * kPanelHeight);
-  for (int y = 0; y < kPanelHeight; ++y)
-    for (int x = 0; x < kPanelWidth; ++x) f[y * kPanelWidth + x] = canvas.constScanLine(y)[x] / 255.f;
+  Field f(size_t(w) * h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) f[y * w + x] = canvas.constScanLine(y)[x] / 255.f;
   return f;
 }
 
@@ -171,24 +180,33 @@ inline QPainterPath LogoText() {
   return text.translated(plate.center().x() - box.center().x(), plate.top() + 38 - box.center().y());
 }
 
-// The full picture, every pixel painted; the caller keys it to shape.
-inline QImage PaintPanel() {
-  QImage art(kPanelWidth, kPanelHeight, QImage::Format_RGB32);
-  const Field ring = MaskField(&Outline::InRing);
-  const Field plate = MaskField(&Outline::InPlate);
+// The full picture, every pixel painted, at `scale` times its size (2 for
+// screens scaled by two); the caller keys it to shape.
+inline QImage PaintPanel(int scale = 1) {
+  const int w = kPanelWidth * scale, h = kPanelHeight * scale;
+  QImage art(w, h, QImage::Format_RGB32);
+  const Field ring = MaskField(&Outline::InRing, scale);
+  const Field plate = MaskField(&Outline::InPlate, scale);
+  // Painting is laid out on the picture's own grid; the painter scales it.
+  const auto begin = [scale](QPainter& p, QImage& image) {
+    p.begin(&image);
+    if (scale != 1) p.scale(scale, scale);
+  };
   {
     QPainter p(&art);
+    if (scale != 1) p.scale(scale, scale);
     QLinearGradient metal(0, 70, 0, 262);
     metal.setColorAt(0.0, QColor(236, 190, 112));
     metal.setColorAt(0.22, QColor(200, 140, 62));
     metal.setColorAt(0.5, QColor(158, 98, 38));
     metal.setColorAt(0.78, QColor(182, 118, 48));
     metal.setColorAt(1.0, QColor(112, 64, 22));
-    p.fillRect(art.rect(), metal);
+    p.fillRect(QRect(0, 0, kPanelWidth, kPanelHeight), metal);
   }
-  ApplyShade(art, Emboss(ring, 3, 9.f), ring, 0.9f);
+  ApplyShade(art, Emboss(ring, 3, 9.f, scale), ring, 0.9f);
 
-  QPainter p(&art);
+  QPainter p;
+  begin(p, art);
   p.setRenderHint(QPainter::Antialiasing);
   // Recessed pads under the hot-spots and the groove with the lamp sockets.
   QPainterPath pads;
@@ -198,13 +216,13 @@ inline QImage PaintPanel() {
   p.strokePath(groove, QPen(QColor(88, 46, 10), 23, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
   p.strokePath(groove, QPen(QColor(70, 34, 6), 17, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
   p.end();
-  Field recess = FieldOfPath(groove, 23);
-  const Field padField = FieldOfPath(pads);
+  Field recess = FieldOfPath(groove, 23, scale);
+  const Field padField = FieldOfPath(pads, 0, scale);
   for (size_t i = 0; i < recess.size(); ++i) recess[i] = 1.f - std::max(recess[i], padField[i]);
   Field recessWhere = ring;
-  ApplyShade(art, Emboss(recess, 2, 6.f), recessWhere, 0.75f);
+  ApplyShade(art, Emboss(recess, 2, 6.f, scale), recessWhere, 0.75f);
 
-  p.begin(&art);
+  begin(p, art);
   p.setRenderHint(QPainter::Antialiasing);
   for (const QRect& r : kLamps) {
     const QRectF socket = QRectF(r).adjusted(-2.5, -2.5, 2.5, 2.5);
@@ -227,16 +245,16 @@ inline QImage PaintPanel() {
   }
   // The plate's shadow on the ring, then the plate.
   p.end();
-  const Field plateShadow = BoxBlur(BoxBlur(plate, 3), 3);
-  for (int y = 0; y < kPanelHeight; ++y) {
+  const Field plateShadow = BoxBlur(BoxBlur(plate, 3 * scale, scale), 3 * scale, scale);
+  for (int y = 0; y < h; ++y) {
     auto* row = reinterpret_cast<QRgb*>(art.scanLine(y));
-    for (int x = 0; x < kPanelWidth; ++x) {
-      const int sy = std::max(0, y - 4), sx = std::max(0, x - 2);
-      const float s = plateShadow[sy * kPanelWidth + sx];
-      if (plate[y * kPanelWidth + x] < 0.5f && s > 0) row[x] = Lit(row[x], -0.55f * s, 1.f);
+    for (int x = 0; x < w; ++x) {
+      const int sy = std::max(0, y - 4 * scale), sx = std::max(0, x - 2 * scale);
+      const float s = plateShadow[sy * w + sx];
+      if (plate[y * w + x] < 0.5f && s > 0) row[x] = Lit(row[x], -0.55f * s, 1.f);
     }
   }
-  p.begin(&art);
+  begin(p, art);
   p.setRenderHint(QPainter::Antialiasing);
   QLinearGradient plateFill(0, 6, 0, 82);
   plateFill.setColorAt(0, QColor(120, 46, 18));
@@ -245,9 +263,9 @@ inline QImage PaintPanel() {
   platePath.addRoundedRect(Outline::Plate(), Outline::kPlateRadius, Outline::kPlateRadius);
   p.fillPath(platePath, plateFill);
   p.end();
-  ApplyShade(art, Emboss(plate, 2, 8.f), plate, 0.85f);
+  ApplyShade(art, Emboss(plate, 2, 8.f, scale), plate, 0.85f);
 
-  p.begin(&art);
+  begin(p, art);
   p.setRenderHint(QPainter::Antialiasing);
   p.setPen(QPen(QColor(235, 185, 95, 200), 1.2));
   p.setBrush(Qt::NoBrush);

@@ -2,9 +2,36 @@
 #include "windows/Dialogs.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace {
+
+// Qt's folder dialog refuses a typed folder that does not exist; this one
+// hands it back, so that the caller can offer to create it.
+class TFolderDialog : public QFileDialog {
+  Q_OBJECT
+
+ public:
+  TFolderDialog(QWidget* parent, const QString& start) : QFileDialog(parent, QString(), start) {
+    setFileMode(QFileDialog::Directory);
+    setOption(QFileDialog::ShowDirsOnly);
+  }
+  QString typed() const { return typed_; }
+
+  void accept() override {
+    const QStringList chosen = selectedFiles();
+    if (chosen.size() == 1 && !QFileInfo::exists(chosen.first())) {
+      typed_ = chosen.first();
+      QDialog::accept();
+      return;
+    }
+    QFileDialog::accept();
+  }
+
+ private:
+  QString typed_;
+};
 
 class TQtDialogs final : public TDialogs {
  public:
@@ -48,7 +75,11 @@ class TQtDialogs final : public TDialogs {
   }
 
   QString GetDirectory(QWidget* parent, const QString& start) override {
-    return QFileDialog::getExistingDirectory(parent, QString(), start);
+    TFolderDialog dialog(parent, start);
+    if (dialog.exec() != QDialog::Accepted) return QString();
+    if (!dialog.typed().isEmpty()) return dialog.typed();
+    const QStringList chosen = dialog.selectedFiles();
+    return chosen.isEmpty() ? QString() : chosen.first();
   }
 
  private:
@@ -83,3 +114,5 @@ QString TDialogs::QtFilter(const QString& filter) {
   }
   return filters.join(QStringLiteral(";;"));
 }
+
+#include "Dialogs.moc"

@@ -37,7 +37,8 @@ class TDialogs {
   // or an empty string when the user cancels.
   virtual QString GetSaveFileName(QWidget* parent, const QString& directory, const QString& filter) = 0;
   // A folder chosen in the folder dialog (which may create a new folder), or
-  // an empty string when the user cancels.
+  // an empty string when the user cancels. A folder typed in the dialog is
+  // given back as typed, whether it exists or not.
   virtual QString GetDirectory(QWidget* parent, const QString& start) = 0;
 
   // "Parvex Files|*.PX|All Files|*.*" as Qt writes it: "Parvex Files (*.PX);;All Files (*)".

@@ -23,7 +23,9 @@ class TDirectoryEdit : public QWidget {
   QToolButton* browseButton() const { return button_; }
 
  public slots:
-  // Lets the user choose a folder, starting at the one typed; a choice replaces the text.
+  // Lets the user choose a folder, starting at the one typed; a choice replaces
+  // the text. A folder typed in the dialog that does not exist yet is created
+  // first, when the user agrees.
   void browse();
 
  signals:

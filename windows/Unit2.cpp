@@ -18,9 +18,12 @@
 #include <limits>
 
 #include "controls/BriskBtn1.h"
+#include "engine/set_files.h"
+#include "engine/format.h"
 #include "windows/DirectoryEdit.h"
 #include "windows/Dialogs.h"
 #include "windows/TextListBox.h"
+#include "windows/Unit2Checks.h"
 
 TForm2* Form2 = nullptr;
 
@@ -32,9 +35,6 @@ std::string FileBytes(const QString& name) { return QFile::encodeName(name).toSt
 // Where the open dialog starts before anything was chosen in it: the root of
 // the user's own files.
 QString InitialFolder() { return QDir::homePath(); }
-
-// Beyond this many, the passed-over names are only counted.
-constexpr int kWarningsShown = 20;
 
 }  // namespace
 
@@ -61,6 +61,7 @@ TForm2::TForm2(QWidget* parent, parvex::platform::Env* env) : QDialog(parent), B
   CreateControls();
   ConnectHandlers();
   SetupEngine();
+  SetTabOrder();
 }
 
 TForm2::~TForm2() {
@@ -116,12 +117,21 @@ std::int32_t TForm2::VolumeSizeBytes(const QString& text) {
   }
   if (negative) kilobytes = -kilobytes;
   if (kilobytes > std::numeric_limits<std::int32_t>::max()) throw invalid();
+  const QString asked = QStringLiteral("Volume size ") + text.trimmed() + QStringLiteral(" KB");
+  // A negative limit would make every volume full before its first byte.
+  if (kilobytes < 0) {
+    throw parvex::Exception(
+        (asked + QStringLiteral(" is negative: give a size from 1 to %1 KB, or none for no limit")
+             .arg(std::numeric_limits<std::int32_t>::max() / 1024))
+            .toLocal8Bit()
+            .toStdString());
+  }
   // A volume's size is kept in 32 bits: beyond that it would wrap to a
   // nonsense limit instead of the one asked for.
   const std::int64_t bytes = kilobytes * 1024;
-  if (bytes > std::numeric_limits<std::int32_t>::max() || bytes < std::numeric_limits<std::int32_t>::min()) {
-    throw parvex::Exception(("Volume size " + text + " KB is too large: a volume holds at most " +
-                             QString::number(std::numeric_limits<std::int32_t>::max() / 1024) + " KB")
+  if (parvex::format::CheckVolumeSize(bytes) == parvex::format::VolumeSizeCheck::kTooLarge) {
+    throw parvex::Exception((asked + " is too large: a volume holds at most " +
+                             QString::number(parvex::format::kMaxVolumeSize / 1024) + " KB")
                                 .toLocal8Bit()
                                 .toStdString());
   }
@@ -133,10 +143,17 @@ QString TForm2::FirstVolumeName(const QString& chosen) { return chosen + QString
 void TForm2::SpeedButton1Click() {
   const QString start =
       openDialogFileName_.isEmpty() ? InitialFolder() : QFileInfo(openDialogFileName_).absolutePath();
-  const QStringList files = Dialogs()->GetOpenFileNames(this, start, kAllFilesFilter);
+  QStringList files = Dialogs()->GetOpenFileNames(this, start, kAllFilesFilter);
   if (files.isEmpty()) return;
   openDialogFileName_ = files.first();
+  // The dialog takes typed names as they are: one that names nothing would
+  // only be passed over by the split later, without a word.
+  const QStringList missing = unit2::MissingNames(*env_, files);
+  for (const QString& name : missing) files.removeAll(name);
   AddFiles(files);
+  if (!missing.isEmpty())
+    Dialogs()->MessageBox(this, unit2::NameList(QStringLiteral("Not found, so not added:"), missing),
+                          TDialogs::miWarning, TDialogs::mbOK);
 }
 
 void TForm2::SpeedButton2Click() {
@@ -179,17 +196,48 @@ void TForm2::RunSplit() {
   const QString chosen = Dialogs()->GetSaveFileName(this, start, kParvexFilesFilter);
   if (chosen.isEmpty()) return;
   saveDialogFileName_ = chosen;
-  const std::string archive = FileBytes(FirstVolumeName(chosen));
+  const QString first = FirstVolumeName(chosen);
+  const std::string archive = FileBytes(first);
+  // The dialog asked about the name typed; ".PX" makes it another one.
+  const bool replacing = env_->FileExists(archive);
+  if (replacing && !MayReplace(first)) return;
+  const std::vector<std::string> oldFurther =
+      replacing ? parvex::setfiles::FurtherVolumes(*env_, archive) : std::vector<std::string>();
   TargetIsFloppy = env_->IsRemovable(parvex::platform::DirectoryPart(archive));
+  const QStringList lines = TextListBox1->lines();
+  notStored_ = unit2::NotStoredNames(*env_, lines, QFileInfo(first).absolutePath());
   std::vector<std::string> files;
-  for (const QString& line : TextListBox1->lines()) files.push_back(FileBytes(line));
+  for (const QString& line : lines) files.push_back(FileBytes(line));
   bool completed = false;
+  lastVolume_ = 1;
   {
     RunningOperation running(*this, opSplit);
-    completed = BF1.Backup(files, archive);
+    completed = BF1.Backup(files, archive).completed;
   }
+  RemoveStaleVolumes(oldFurther);
+  if (!notStored_.isEmpty())
+    Dialogs()->MessageBox(this, unit2::NameList(QStringLiteral("Not stored:"), notStored_), TDialogs::miWarning,
+                          TDialogs::mbOK);
+  notStored_.clear();
   Dialogs()->ShowMessage(this, completed ? QStringLiteral("Operation sucessful")
                                          : QStringLiteral("Operation failed or aborted"));
+}
+
+bool TForm2::MayReplace(const QString& firstVolume) {
+  return Dialogs()->MessageBox(this,
+                               firstVolume + QStringLiteral(" already exists.\nDo you want to replace that set?"),
+                               TDialogs::miConfirmation, TDialogs::mbYesNo) == TDialogs::idYes;
+}
+
+void TForm2::RemoveStaleVolumes(const std::vector<std::string>& oldFurther) {
+  if (oldFurther.empty()) return;
+  const std::vector<std::string> left = parvex::setfiles::RemoveStaleVolumes(*env_, oldFurther, lastVolume_);
+  if (left.empty()) return;
+  QStringList names;
+  for (const std::string& name : left) names << QFile::decodeName(QByteArray::fromStdString(name));
+  Dialogs()->MessageBox(this, unit2::NameList(QStringLiteral("Volumes of the replaced set that could not be removed:"),
+                                              names),
+                        TDialogs::miWarning, TDialogs::mbOK);
 }
 
 void TForm2::SpeedButton3Click() {
@@ -197,12 +245,27 @@ void TForm2::SpeedButton3Click() {
     close();
     return;
   }
-  if (Dialogs()->MessageBox(this, QStringLiteral("Do you want to abort the operation?"), TDialogs::miConfirmation,
-                            TDialogs::mbYesNo) == TDialogs::idYes)
-    BF1.Abort();
+  AskAbort();
+}
+
+bool TForm2::AskAbort() {
+  // A second question while the first is open would only repeat it.
+  if (askingAbort_) return false;
+  askingAbort_ = true;
+  const bool yes = Dialogs()->MessageBox(this, QStringLiteral("Do you want to abort the operation?"),
+                                         TDialogs::miConfirmation, TDialogs::mbYesNo) == TDialogs::idYes;
+  askingAbort_ = false;
+  if (yes && BF1.Busy()) BF1.Abort();
+  return yes;
 }
 
 void TForm2::BriskButton12Click() {
+  // During an operation the list is what the engine is working on: Close
+  // then only asks to stop, and the window closes when the engine has.
+  if (Running()) {
+    close();
+    return;
+  }
   TextListBox1->clear();
   setResult(TBriskButton1::mrNone);
   close();
@@ -214,13 +277,26 @@ void TForm2::BriskButton13Click() {
   const QStringList files = Dialogs()->GetOpenFileNames(this, InitialFolder(), kParvexFilesFilter);
   if (files.isEmpty()) return;
   openDialogFileName_ = files.first();
-  openedArchive_ = files.first();
-  ArchiveOpened = true;
+  const QString chosen = files.first();
+  // Only a set whose comment could be read is remembered: the window never
+  // shows one set's comment and joins another file.
+  openedArchive_.clear();
+  ArchiveOpened = false;
+  Edit4->clear();
+  QString title;
   try {
-    Edit4->setText(QString::fromLocal8Bit(BF1.ReadArchiveTitle(FileBytes(openedArchive_))));
+    if (!env_->FileExists(FileBytes(chosen))) {
+      ShowError(chosen + QStringLiteral(": no such file"));
+      return;
+    }
+    title = QString::fromLocal8Bit(BF1.ReadArchiveTitle(FileBytes(chosen)));
   } catch (const std::exception& e) {
     ShowError(QString::fromLocal8Bit(e.what()));
+    return;
   }
+  openedArchive_ = chosen;
+  ArchiveOpened = true;
+  Edit4->setText(title);
 }
 
 void TForm2::BriskButton14Click() {
@@ -239,11 +315,9 @@ void TForm2::BriskButton14Click() {
   }
   ProgressBar1->setVisible(false);
   if (!warnings_.isEmpty()) {
-    QStringList shown = warnings_.mid(0, kWarningsShown);
-    if (warnings_.size() > kWarningsShown)
-      shown << QStringLiteral("... and %1 more").arg(warnings_.size() - kWarningsShown);
+    const QString text = unit2::NameList(QString(), warnings_);
     warnings_.clear();
-    Dialogs()->MessageBox(this, shown.join(QLatin1Char('\n')), TDialogs::miWarning, TDialogs::mbOK);
+    Dialogs()->MessageBox(this, text, TDialogs::miWarning, TDialogs::mbOK);
   }
   if (closePending_) {
     closePending_ = false;
@@ -258,13 +332,15 @@ void TForm2::RunJoin() {
   BF1.Restore(archive, FileBytes(dir1->text()));
 }
 
-void TForm2::BF1NeedDisk(parvex::TBackupFile&, std::uint16_t, bool& Continue) {
+void TForm2::BF1NeedDisk(parvex::TBackupFile&, std::uint16_t diskId, bool& Continue) {
   // Only someone who has to change disks is asked; on a fixed disk the next
   // volume is simply there.
   const bool ask = running_ == opJoin ? joinFromRemovable_ : TargetIsFloppy;
-  if (!ask) return;
-  Continue = Dialogs()->MessageBox(this, QStringLiteral("Insert next disk!"), TDialogs::miInformation,
-                                   TDialogs::mbOK) == TDialogs::idOk;
+  if (ask)
+    Continue = Dialogs()->MessageBox(this, QStringLiteral("Insert next disk!"), TDialogs::miInformation,
+                                     TDialogs::mbOK) == TDialogs::idOk;
+  // The engine begins the volume asked for unless told to stop.
+  if (running_ == opSplit && Continue) lastVolume_ = diskId;
 }
 
 void TForm2::BF1Progress(parvex::TBackupFile&, const std::string&, parvex::TPercentage percent, bool&) {
@@ -284,20 +360,35 @@ void TForm2::setVisible(bool visible) {
 }
 
 void TForm2::closeEvent(QCloseEvent* event) {
-  // The running handler still needs the window; it closes it when it is done.
+  // The running handler still needs the window, and the engine its list:
+  // closing asks to stop, and the handler closes the window once it has.
   if (Running()) {
-    closePending_ = true;
     event->ignore();
+    if (!closePending_ && AskAbort()) closePending_ = true;
     return;
   }
   QDialog::closeEvent(event);
 }
 
 void TForm2::keyPressEvent(QKeyEvent* event) {
-  // The window has no cancel button: Escape does not close it.
+  // Escape closes the window as its title bar does (the list stays), but
+  // never in the middle of an operation.
   if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
     event->accept();
+    if (!Running()) close();
     return;
   }
   QDialog::keyPressEvent(event);
+}
+
+bool TForm2::eventFilter(QObject* watched, QEvent* event) {
+  // Delete in the file list removes the selected files, as the Delete button does.
+  if (watched == TextListBox1 && event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->key() == Qt::Key_Delete && key->modifiers() == Qt::NoModifier) {
+      SpeedButton2Click();
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
 }

@@ -11,6 +11,7 @@
 #include <QStringList>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/backup.h"
 
@@ -102,7 +103,8 @@ class TForm2 : public QDialog {
   void AddFiles(const QStringList& files);
   // The byte count a volume size in KB stands for: empty gives 0 (no limit).
   // Throws parvex::Exception with the conversion's message for a text that is
-  // no integer, and for one beyond the largest volume a set can describe.
+  // no integer, and with the size asked for (in KB) for a negative one and for
+  // one beyond the largest volume a set can describe.
   static std::int32_t VolumeSizeBytes(const QString& text);
   // The first volume's name for the name chosen in the save dialog.
   static QString FirstVolumeName(const QString& chosen);
@@ -124,6 +126,7 @@ class TForm2 : public QDialog {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   enum TOperation { opNone, opSplit, opJoin };
@@ -135,9 +138,17 @@ class TForm2 : public QDialog {
   void CreateJoinPage();
   void ConnectHandlers();
   void SetupEngine();
+  // The keyboard's way through the window: the order of the layout.
+  void SetTabOrder();
 
   void RunSplit();
+  // Asks before a set is written over an existing first volume; true to go on.
+  bool MayReplace(const QString& firstVolume);
+  // Removes the further volumes of a replaced set that the new one did not write.
+  void RemoveStaleVolumes(const std::vector<std::string>& oldFurther);
   void RunJoin();
+  // "Do you want to abort the operation?"; on Yes the engine is told to stop.
+  bool AskAbort();
   // The application's standard error display: a box with the error's text.
   void ShowError(const QString& text);
   void UpdateStarters();
@@ -148,11 +159,14 @@ class TForm2 : public QDialog {
   TOperation running_ = opNone;
   bool joinFromRemovable_ = false;
   bool closePending_ = false;
+  bool askingAbort_ = false;
+  unsigned lastVolume_ = 1;  // the last volume the running split has begun
   bool placed_ = false;
   QString openedArchive_;
   QString openDialogFileName_;  // the open dialog's file name: where it opens next
   QString saveDialogFileName_;
   QStringList warnings_;  // names the running join passed over, with the reasons
+  QStringList notStored_;  // names the running split stores nothing for, with the reasons
 };
 
 // The window's one instance, created by the program at start-up.

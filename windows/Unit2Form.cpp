@@ -1,6 +1,7 @@
 // The Split & Join window's description: its controls, their settings and
 // layout, and the engine's published values. The handlers live in Unit2.cpp.
 #include <QCheckBox>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
 #include <QGridLayout>
@@ -230,7 +231,8 @@ void TForm2::CreateJoinPage() {
   info->setContentsMargins(8, 4, 8, 6);
   info->setSpacing(3);
   Image1 = new QLabel(GroupBox1);
-  Image1->setPixmap(QPixmap(QStringLiteral(":/split/Image1.png")));
+  // The icon finds the picture drawn at twice its size (@2x) for a scaled screen.
+  Image1->setPixmap(QIcon(QStringLiteral(":/split/Image1.png")).pixmap(QSize(200, 200), qApp->devicePixelRatio()));
   Image1->setFixedSize(200, 200);
   Image1->setAlignment(Qt::AlignCenter);
   info->addWidget(Image1, 0, Qt::AlignHCenter);
@@ -288,6 +290,18 @@ void TForm2::ConnectHandlers() {
   connect(BriskButton13, &TBriskButton1::clicked, this, &TForm2::BriskButton13Click);
   connect(BriskButton14, &TBriskButton1::clicked, this, &TForm2::BriskButton14Click);
   connect(TextListBox1, &TTextListBox::filesDropped, this, &TForm2::AddFiles);
+  TextListBox1->installEventFilter(this);
+}
+
+void TForm2::SetTabOrder() {
+  // Page by page, each from top to bottom and left to right; Qt passes over
+  // the controls of the page that is not shown and those switched off.
+  const QList<QWidget*> order = {PageControl1,
+                                 SpeedButton1, SpeedButton2, Edit2, BriskButton11, BriskButton12,
+                                 Edit3, CheckBox1, SpeedButton3, TextListBox1,
+                                 BriskButton13, CheckBox2, dir1, dir1->browseButton(),
+                                 RadioButton7, RadioButton8, RadioButton9, RadioButton10, BriskButton14};
+  for (qsizetype i = 0; i + 1 < order.size(); ++i) setTabOrder(order[i], order[i + 1]);
 }
 
 void TForm2::SetupEngine() {
@@ -305,9 +319,11 @@ void TForm2::SetupEngine() {
   BF1.SaveFileID = false;
   BF1.ProcessMessages = [] { QCoreApplication::processEvents(); };
   // A further volume that is absent: the engine's own question, OK or Cancel.
-  BF1.Prompt = [this](const std::string& text) {
-    return Dialogs()->MessageBox(this, QString::fromLocal8Bit(text), TDialogs::miInformation,
-                                 TDialogs::mbOKCancel) == TDialogs::idOk;
+  BF1.AskForVolume = [this](const parvex::TVolumeRequest& request) {
+    const QString text = (request.purpose == parvex::vpWrite ? QStringLiteral("Por favor, insira o disco %1")
+                                                             : QStringLiteral("Please insert disk %1"))
+                             .arg(request.diskId);
+    return Dialogs()->MessageBox(this, text, TDialogs::miInformation, TDialogs::mbOKCancel) == TDialogs::idOk;
   };
   BF1.Warning = [this](const std::string& text) { warnings_ << QString::fromLocal8Bit(text); };
 }

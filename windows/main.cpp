@@ -6,17 +6,20 @@
 
 #include <exception>
 
+#include "windows/ScaleFactors.h"
 #include "windows/Un_SysInfo.h"
 #include "windows/Unit1.h"
 #include "windows/Unit2.h"
 
 int main(int argc, char* argv[]) {
+  scaling::RoundScaleFactors();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Parvex"));
   QApplication::setApplicationVersion(QStringLiteral("1.30"));
   // Ties the windows to the installed desktop entry and its icon.
   QGuiApplication::setDesktopFileName(QStringLiteral("parvex"));
   QIcon icon;
+  // Each size finds its twice-as-large drawing (@2x) itself, for scaled screens.
   for (int size : {16, 24, 32, 48, 64, 128, 256})
     icon.addFile(QStringLiteral(":/icons/parvex-%1.png").arg(size), QSize(size, size));
   QApplication::setWindowIcon(icon);

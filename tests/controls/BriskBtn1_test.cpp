@@ -153,6 +153,62 @@ class BriskBtn1Test : public QObject {
     QVERIFY(grabbed(*b).pixel(12, 9) != gray);
   }
 
+  void focusMarkShowsOnTheBlackBar() {
+    Form form;
+    QVERIFY(QTest::qWaitForWindowActive(&form.window));
+    TBriskButton1* b = form.second;
+    const int w = b->width();
+    const QRgb light = TBriskButton1::kFocusLightColour.rgb();
+    QCOMPARE(countColour(grabbed(*b), light), 0);
+    b->setFocus();
+    QImage image = grabbed(*b);
+    // One pixel inside the gray line, over the black of the bar.
+    QCOMPARE(QColor(b->face(TBriskButton1::bsOff, TBriskButton1::bsOnGray).pixel(8, 5)), QColor(Qt::black));
+    QCOMPARE(image.pixel(8, 5), light);
+    QCOMPARE(image.pixel(w - 16, 5), light);
+    QCOMPARE(image.pixel(8, 41 - 17), light);
+    QVERIFY(image.pixel(8, 41 - 16) != light);
+    QCOMPARE(countColour(image, light), (w - 16 - 8 + 1) + (41 - 16 - 6));
+    b->setStatus(TBriskButton1::bsOn);
+    image = grabbed(*b);
+    QCOMPARE(image.pixel(13, 10), light);
+    QCOMPARE(image.pixel(w - 11, 10), light);
+    QCOMPARE(image.pixel(13, 41 - 12), light);
+  }
+
+  void spacePressesAndItsReleaseClicks() {
+    Form form;
+    QVERIFY(QTest::qWaitForWindowActive(&form.window));
+    QSignalSpy clicks(form.second, &TBriskButton1::clicked);
+    form.second->setFocus();
+    QTest::keyPress(form.second, Qt::Key_Space);
+    QCOMPARE(form.second->status(), TBriskButton1::bsOn);
+    QCOMPARE(clicks.count(), 0);
+    QTest::keyRelease(form.second, Qt::Key_Space);
+    QCOMPARE(form.second->status(), TBriskButton1::bsOff);
+    QCOMPARE(clicks.count(), 1);
+    // A held key repeats its press; it still clicks once.
+    QTest::keyPress(form.second, Qt::Key_Space);
+    QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "), true);
+    QCoreApplication::sendEvent(form.second, &repeat);
+    QTest::keyRelease(form.second, Qt::Key_Space);
+    QCOMPARE(clicks.count(), 2);
+    // Not with Shift, Ctrl or Alt; and the focus moving away before the
+    // release takes the press back.
+    for (Qt::KeyboardModifier m : {Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier})
+      QTest::keyClick(form.second, Qt::Key_Space, m);
+    QCOMPARE(clicks.count(), 2);
+    QTest::keyPress(form.second, Qt::Key_Space);
+    form.edit->setFocus();
+    QCOMPARE(form.second->status(), TBriskButton1::bsOff);
+    QTest::keyRelease(form.edit, Qt::Key_Space);
+    QCOMPARE(clicks.count(), 2);
+    // A release without a press on the button is nothing.
+    form.first->setFocus();
+    QTest::keyRelease(form.first, Qt::Key_Space);
+    QCOMPARE(clicks.count(), 2);
+  }
+
   void clickOnlyOnReleaseInside() {
     TBriskButton1 button;
     button.resize(91, 41);

@@ -10,7 +10,7 @@
 #include "controls/CoolForm.h"
 #include "controls/CoolFormMask2.h"
 #include "controls/NoshapeBmp.h"
-#include "engine/Exception.h"
+#include "base/Exception.h"
 
 using parvex::TCoolForm;
 using parvex::TRegionType;

@@ -13,7 +13,7 @@
 #include "controls/Noshape.h"
 #include "controls/NoshapeBmp.h"
 #include "controls/NoshapeOutline.h"
-#include "engine/Exception.h"
+#include "base/Exception.h"
 
 using parvex::TNoShape;
 namespace noshape = parvex::noshape;

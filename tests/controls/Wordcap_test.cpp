@@ -3,13 +3,17 @@
 // composed and derived captions, and the bar on a real (offscreen) form.
 
 #include <QDialog>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
+#include <QPointer>
+#include <QWindow>
 #include <QVBoxLayout>
 #include <QtTest>
 
 #include "controls/Wordcap.h"
 #include "controls/WordcapBar.h"
-#include "engine/Exception.h"
+#include "base/Exception.h"
 
 using namespace Wordcap;
 
@@ -383,6 +387,119 @@ class WordcapTest : public QObject {
     mouse(QEvent::MouseButtonPress, layout.close.center(), Qt::LeftButton);
     mouse(QEvent::MouseButtonRelease, layout.close.center(), Qt::NoButton);
     QVERIFY(!first.isVisible());
+  }
+
+  void windowMenuFromTheIconTheRightButtonAndAltSpace() {
+    auto actionTexts = [](QMenu* menu) {
+      QStringList texts;
+      for (QAction* a : menu->actions())
+        texts << (a->isSeparator() ? QStringLiteral("-") : a->text() + (a->isEnabled() ? "" : " (off)"));
+      return texts;
+    };
+    // A dialog with only the system menu: Minimize does not work there.
+    QDialog form(nullptr, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    form.resize(300, 80);
+    TMSOfficeCaption caption(&form);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    auto* bar = form.findChild<TCaptionBarWidget*>();
+    const Wordcap::TBarLayout layout = caption.barLayout();
+    QVERIFY(!layout.icon.isEmpty());
+    auto mouse = [&](QEvent::Type type, QPoint at, Qt::MouseButton button) {
+      QMouseEvent e(type, at, bar->mapToGlobal(at), button, type == QEvent::MouseButtonPress ? button : Qt::NoButton,
+                    Qt::NoModifier);
+      QCoreApplication::sendEvent(bar, &e);
+    };
+
+    mouse(QEvent::MouseButtonPress, QPoint(100, 5), Qt::RightButton);
+    QVERIFY(!bar->windowMenu());
+    mouse(QEvent::MouseButtonRelease, QPoint(100, 5), Qt::RightButton);
+    QPointer<QMenu> menu = bar->windowMenu();
+    QVERIFY(menu && menu->isVisible());
+    QCOMPARE(actionTexts(menu), (QStringList{"&Move", "Mi&nimize (off)", "-", "&Close"}));
+    QCOMPARE(menu->geometry().topLeft(), bar->mapToGlobal(QPoint(100, 5)));
+    menu->close();
+    QTRY_VERIFY(!menu);
+    // A right click on a caption button is no click on the bar.
+    mouse(QEvent::MouseButtonRelease, layout.close.center(), Qt::RightButton);
+    QVERIFY(!bar->windowMenu());
+
+    // The icon opens it below itself; Close closes the form.
+    mouse(QEvent::MouseButtonPress, layout.icon.center(), Qt::LeftButton);
+    menu = bar->windowMenu();
+    QVERIFY(menu);
+    QCOMPARE(menu->geometry().topLeft(), bar->mapToGlobal(QPoint(layout.icon.left(), bar->height())));
+    menu->actions().last()->trigger();
+    QVERIFY(!form.isVisible());
+
+    // Alt+Space from inside the form; with a minimise button Minimize works.
+    QWidget other(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    other.resize(300, 80);
+    auto* edit = new QLineEdit(&other);
+    TMSOfficeCaption otherCaption(&other);
+    other.show();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_Space, Qt::AltModifier);
+    auto* otherBar = other.findChild<TCaptionBarWidget*>();
+    menu = otherBar->windowMenu();
+    QVERIFY(menu);
+    QCOMPARE(actionTexts(menu), (QStringList{"&Move", "Mi&nimize", "-", "&Close"}));
+    menu->actions()[1]->trigger();
+    QTRY_VERIFY(other.isMinimized());
+  }
+
+  void moveFromTheMenuFollowsThePointerAndTheArrows() {
+    QWidget form;
+    form.resize(300, 80);
+    form.move(100, 100);
+    TMSOfficeCaption caption(&form);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    auto* bar = form.findChild<TCaptionBarWidget*>();
+    const QPoint start = form.pos();
+    bar->startMoving();
+    QVERIFY(bar->isMoving());
+    QTest::keyClick(bar, Qt::Key_Right);
+    QTest::keyClick(bar, Qt::Key_Down);
+    QTest::keyClick(bar, Qt::Key_Down);
+    QCOMPARE(form.pos(), start + QPoint(8, 16));
+    QTest::keyClick(bar, Qt::Key_Escape);  // back where it was
+    QVERIFY(!bar->isMoving());
+    QCOMPARE(form.pos(), start);
+
+    bar->startMoving();
+    const QPoint pointer = QCursor::pos();
+    QMouseEvent follow(QEvent::MouseMove, QPointF(5, 5), QPointF(pointer + QPoint(30, -20)), Qt::NoButton,
+                       Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(bar, &follow);
+    QCOMPARE(form.pos(), start + QPoint(30, -20));
+    QTest::keyClick(bar, Qt::Key_Left);
+    QCOMPARE(form.pos(), start + QPoint(22, -20));
+    QMouseEvent click(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(pointer), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(bar, &click);  // a click keeps it there
+    QVERIFY(!bar->isMoving());
+    QCOMPARE(form.pos(), start + QPoint(22, -20));
+    QVERIFY(form.isVisible());  // the click only ended the move
+  }
+
+  void theWindowSystemGetsTheTitleAsTheBarShowsIt() {
+    QCOMPARE(shownText("Join && Split"), QStringLiteral("Join & Split"));
+    QCOMPARE(shownText("&File && E&xit"), QStringLiteral("File & Exit"));
+    QCOMPARE(shownText("Trailing&"), QStringLiteral("Trailing&"));
+    QCOMPARE(shownText("&&&&"), QStringLiteral("&&"));
+    QWidget form;
+    TMSOfficeCaption caption(&form);
+    caption.captionText()->setCaption("Tom && Jerry");
+    form.show();
+    QCOMPARE(form.windowHandle()->title(), QStringLiteral("Tom & Jerry"));
+    caption.appNameText()->setCaption("Cat &&");
+    QCOMPARE(form.windowTitle(), QStringLiteral("Cat && Tom && Jerry"));
+    QCOMPARE(form.windowHandle()->title(), QStringLiteral("Cat & Tom & Jerry"));
+    form.setWindowTitle("Set && directly");  // the form's own title goes the same way
+    QCOMPARE(form.windowHandle()->title(), QStringLiteral("Set & directly"));
   }
 
   void missingMaximizeIsDrawnButDoesNotWork() {

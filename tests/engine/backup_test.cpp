@@ -9,28 +9,18 @@
 
 #include "engine/format.h"
 #include "tests/support/FaultEnv.h"
+#include "tests/support/SetBytes.h"
 #include "tests/support/TestFiles.h"
 
 namespace parvex {
 namespace {
 
 using test::Bytes;
+using test::Put32;
+using test::PutBlock;
+using test::PutText;
 namespace fs = std::filesystem;
 
-void Put32(Bytes& b, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
-void PutText(Bytes& b, const std::string& s) {
-  Put32(b, static_cast<std::uint32_t>(s.size()));
-  b.insert(b.end(), s.begin(), s.end());
-}
-void PutBlock(Bytes& b, const Bytes& data) {
-  Bytes block(data.size() + kCompressSlack);
-  LzrwCompressor c;
-  block.resize(c.Compress(data.data(), block.data(), static_cast<std::uint16_t>(data.size())));
-  Put32(b, static_cast<std::uint32_t>(block.size()));
-  b.insert(b.end(), block.begin(), block.end());
-}
 std::uint32_t DosTimeOf(const std::string& path) {
   return static_cast<std::uint32_t>(platform::Env::Default()->GetDosFileTime(path));
 }
@@ -78,7 +68,7 @@ TEST_F(BackupTest, DefaultsAndProperties) {
 
 TEST_F(BackupTest, EmptyListGivesHeaderAndEndRecord) {
   bf.BackupTitle = "nothing";
-  ASSERT_TRUE(bf.Backup({}, dir / "E.PX"));
+  ASSERT_TRUE(bf.Backup({}, dir / "E.PX").completed);
   Bytes expected;
   PutText(expected, "nothing");
   Put32(expected, 0);
@@ -97,7 +87,7 @@ TEST_F(BackupTest, OneVolumeIsByteExact) {
   test::WriteFile(dir / "b.txt", twoBlocks);
   test::WriteFile(dir / "empty", {});
   bf.BackupTitle = "My set";
-  ASSERT_TRUE(bf.Backup({dir / "a.txt", dir / "b.txt", dir / "empty"}, dir / "S.PX"));
+  ASSERT_TRUE(bf.Backup({dir / "a.txt", dir / "b.txt", dir / "empty"}, dir / "S.PX").completed);
 
   Bytes expected;
   PutText(expected, "My set");
@@ -135,12 +125,20 @@ TEST_F(BackupTest, ThreeHundredThousandBytesOverThreeVolumes) {
   const Bytes data = test::RandomBytes(300000, 5);
   test::WriteFile(name, data);
   bf.MaxSize = 102400;
-  const bool ok = bf.Backup({name}, dir / "X.PX");
+  const TBackupResult result = bf.Backup({name}, dir / "X.PX");
   fs::remove(name);
-  ASSERT_TRUE(ok);
+  ASSERT_TRUE(result.completed);
   EXPECT_EQ(fs::file_size(dir / "X.PX"), 131176u);
   EXPECT_EQ(fs::file_size(dir / "X.002"), 131136u);
   EXPECT_EQ(fs::file_size(dir / "X.003"), 8u + 32778u + 5048u + 4u);
+  // What was written comes back from the backup itself.
+  ASSERT_EQ(result.volumes.size(), 3u);
+  for (unsigned k = 1; k <= 3; ++k) {
+    EXPECT_EQ(result.volumes[k - 1].name, format::VolumeName(dir / "X.PX", k));
+    EXPECT_EQ(result.volumes[k - 1].size, static_cast<std::int64_t>(fs::file_size(result.volumes[k - 1].name)));
+  }
+  EXPECT_EQ(result.filesStored, 1);
+  EXPECT_EQ(result.bytesIn, 300000);
   EXPECT_EQ(events.disks, (std::vector<int>{2, 3}));
   const Bytes first = test::ReadFile(dir / "X.PX");
   Bytes tail;
@@ -156,7 +154,7 @@ TEST_F(BackupTest, VolumeFullRightAfterAFileRecordGivesAnEmptySegment) {
   test::WriteFile(dir / "two", test::RandomBytes(100, 2));
   // Before the first block the volume holds 28 + the name; after it 133 + the name.
   bf.MaxSize = static_cast<std::int32_t>(100 + 28 + (dir / "one").size() + 50);
-  ASSERT_TRUE(bf.Backup({dir / "one", dir / "two"}, dir / "V.PX"));
+  ASSERT_TRUE(bf.Backup({dir / "one", dir / "two"}, dir / "V.PX").completed);
   const Bytes v1 = test::ReadFile(dir / "V.PX");
   // ... record "two", time, then ECS with length 0, then NEXT:DISK002.
   Bytes tail;
@@ -177,7 +175,7 @@ TEST_F(BackupTest, AbortFromProgressCompletesTheSegmentWithoutEndRecord) {
     events.progress.emplace_back(name, p);
     if (++calls == 2) go = false;  // the first block's report
   };
-  EXPECT_FALSE(bf.Backup({dir / "big", dir / "next"}, dir / "A.PX"));
+  EXPECT_FALSE(bf.Backup({dir / "big", dir / "next"}, dir / "A.PX").completed);
   EXPECT_FALSE(bf.Busy());
   const Bytes v = test::ReadFile(dir / "A.PX");
   // header, record, time, segment with exactly one block; nothing after it.
@@ -198,7 +196,7 @@ TEST_F(BackupTest, DeclinedDiskStillWritesTheRefusedVolumesIdFile) {
     events.disks.push_back(disk);
     go = false;
   };
-  EXPECT_FALSE(bf.Backup({dir / "f"}, dir / "D.PX"));
+  EXPECT_FALSE(bf.Backup({dir / "f"}, dir / "D.PX").completed);
   EXPECT_EQ(events.disks, (std::vector<int>{2}));
   EXPECT_FALSE(fs::exists(dir / "D.002"));
   const std::string date = platform::ShortDateText(env.now), time = platform::LongTimeText(env.now);
@@ -220,7 +218,7 @@ TEST_F(BackupTest, IdFilesListTheFilesWhoseRecordBeginsOnEachVolume) {
   test::WriteFile(dir / "b", test::RandomBytes(10, 2));
   bf.MaxSize = 30000;  // one block per volume: "a" ends on volume 2
   bf.SaveFileID = true;
-  ASSERT_TRUE(bf.Backup({dir / "a", dir / "b"}, dir / "I.PX"));
+  ASSERT_TRUE(bf.Backup({dir / "a", dir / "b"}, dir / "I.PX").completed);
   const Bytes id1 = test::ReadFile(dir / "FILE001.ID");
   const Bytes id2 = test::ReadFile(dir / "FILE002.ID");
   const std::string s1(id1.begin(), id1.end()), s2(id2.begin(), id2.end());
@@ -235,7 +233,7 @@ TEST_F(BackupTest, WildcardsDirectoriesAndMissingFiles) {
   test::WriteFile(dir / "x2.dat", test::TextLike(20, 2));
   test::WriteFile(dir / ".hidden.dat", test::TextLike(30, 3));
   fs::create_directory(dir / "xdir.dat");
-  ASSERT_TRUE(bf.Backup({dir / "*.dat", dir / "missing.txt", dir / "x?.dat"}, dir / "W.PX"));
+  ASSERT_TRUE(bf.Backup({dir / "*.dat", dir / "missing.txt", dir / "x?.dat"}, dir / "W.PX").completed);
   // *.dat: .hidden.dat, x1.dat, x2.dat, xdir.dat; x?.dat: x1.dat, x2.dat
   EXPECT_EQ(bf.FileCount, 6);
   EXPECT_EQ(bf.TotalSize, 30 + 10 + 20 + 10 + 20);
@@ -252,9 +250,9 @@ TEST_F(BackupTest, IncrementalRunStoresNothingTheSecondTime) {
   test::WriteFile(dir / "in/i1", test::TextLike(120, 9));  // changed: has the attribute again
   test::WriteFile(dir / "in/i2", test::TextLike(100, 2));
   bf.SetBackupMode(bmIncremental);
-  ASSERT_TRUE(bf.Backup({dir / "in/i*"}, dir / "inc1.PX"));
+  ASSERT_TRUE(bf.Backup({dir / "in/i*"}, dir / "inc1.PX").completed);
   EXPECT_EQ(bf.FileCount, 2);
-  ASSERT_TRUE(bf.Backup({dir / "in/i*"}, dir / "inc2.PX"));
+  ASSERT_TRUE(bf.Backup({dir / "in/i*"}, dir / "inc2.PX").completed);
   EXPECT_EQ(bf.FileCount, 0);
   EXPECT_EQ(fs::file_size(dir / "inc2.PX"), 16u);
 }
@@ -266,7 +264,7 @@ TEST_F(BackupTest, FullDiskMovesTheFileToTheNextDisk) {
     events.disks.push_back(disk);
     env.InsertDisk(1000000);  // the user puts in an empty disk
   };
-  ASSERT_TRUE(bf.Backup({dir / "f"}, dir / "F.PX"));
+  ASSERT_TRUE(bf.Backup({dir / "f"}, dir / "F.PX").completed);
   EXPECT_EQ(events.disks, (std::vector<int>{2}));
   EXPECT_LE(fs::file_size(dir / "F.PX"), 100000u - 10240u);
   EXPECT_GT(fs::file_size(dir / "F.PX"), 40000u);  // blocks went on the first disk too
@@ -282,7 +280,7 @@ TEST_F(BackupTest, LargeDiskIsAskedRarelyButFillsToTheSamePoint) {
     events.disks.push_back(disk);
     env.InsertDisk(30 << 20);
   };
-  ASSERT_TRUE(bf.Backup({dir / "f"}, dir / "L.PX"));
+  ASSERT_TRUE(bf.Backup({dir / "f"}, dir / "L.PX").completed);
   const std::int64_t first = static_cast<std::int64_t>(fs::file_size(dir / "L.PX"));
   const std::int64_t room = (30 << 20) - 10240;
   EXPECT_LE(first, room);
@@ -317,7 +315,7 @@ TEST_F(BackupTest, TooSmallVolumeSizesAreRefusedBeforeWriting) {
   }
   bf.MaxSize = 109;
   test::WriteFile(dir / "g", test::RandomBytes(100000, 2));
-  EXPECT_TRUE(bf.Backup({dir / "g"}, dir / "T.PX"));
+  EXPECT_TRUE(bf.Backup({dir / "g"}, dir / "T.PX").completed);
 }
 
 TEST_F(BackupTest, NeverWritesAVolumeOverAnEarlierOne) {
@@ -342,9 +340,9 @@ TEST_F(BackupTest, SourceThatEndsEarlyStoresWhatItHeld) {
   test::WriteFile(dir / "s", data);
   env.shortFiles = {dir / "s"};
   env.shortAfter = 50000;
-  ASSERT_TRUE(bf.Backup({dir / "s"}, dir / "R.PX"));
+  ASSERT_TRUE(bf.Backup({dir / "s"}, dir / "R.PX").completed);
   TBackupFile reader;
-  ASSERT_EQ(reader.Restore(dir / "R.PX", dir / "out"), 1);
+  ASSERT_EQ(reader.Restore(dir / "R.PX", dir / "out").created, 1);
   EXPECT_EQ(test::ReadFile(dir / "out/s"), Bytes(data.begin(), data.begin() + 50000));
 }
 
@@ -373,6 +371,33 @@ TEST_F(BackupTest, UnreadableSourceNamesTheFile) {
     EXPECT_NE(e.Detail().find("secret"), std::string::npos);
   }
   EXPECT_FALSE(bf.Busy());
+}
+
+TEST_F(BackupTest, RelativeNamesAreTakenAgainstTheEnvsWorkingDirectory) {
+  fs::create_directories(dir / "work/in");
+  test::WriteFile(dir / "work/in/a", test::TextLike(100, 1));
+  env.workingDirectory = dir / "work";
+  // The first volume against the working directory; the entries, as ever,
+  // against the first volume's directory.
+  const TBackupResult result = bf.Backup({"a"}, "in/SET.PX");
+  ASSERT_TRUE(result.completed);
+  ASSERT_EQ(result.volumes.size(), 1u);
+  EXPECT_EQ(result.volumes[0].name, dir / "work/in/SET.PX");
+  EXPECT_EQ(bf.AbsoluteName("../x/./y"), dir / "x/y");
+  TBackupFile reader(&env);
+  EXPECT_EQ(reader.ReadArchiveTitle("in/SET.PX"), "");
+  EXPECT_EQ(reader.Restore("in/SET.PX", "out").created, 1);
+  EXPECT_EQ(test::ReadFile(dir / "work/out/a"), test::TextLike(100, 1));
+}
+
+TEST(FormatTest, VolumeSizeLimits) {
+  using format::VolumeSizeCheck;
+  EXPECT_EQ(format::CheckVolumeSize(0), VolumeSizeCheck::kOk);
+  EXPECT_EQ(format::CheckVolumeSize(-1), VolumeSizeCheck::kNegative);
+  EXPECT_EQ(format::CheckVolumeSize(108), VolumeSizeCheck::kTooSmall);
+  EXPECT_EQ(format::CheckVolumeSize(109), VolumeSizeCheck::kOk);
+  EXPECT_EQ(format::CheckVolumeSize(0x7FFFFFFF), VolumeSizeCheck::kOk);
+  EXPECT_EQ(format::CheckVolumeSize(0x80000000LL), VolumeSizeCheck::kTooLarge);
 }
 
 TEST(FormatTest, VolumeNamesAndPercentages) {

@@ -27,7 +27,7 @@ class RestoreTest : public testing::Test {
     TBackupFile bf;
     bf.MaxSize = maxSize;
     bf.BackupTitle = "round trip";
-    ASSERT_TRUE(bf.Backup(files, archive));
+    ASSERT_TRUE(bf.Backup(files, archive).completed);
   }
   void Listen(TBackupFile& bf) {
     bf.Warning = [this](const std::string& w) { warnings.push_back(w); };
@@ -39,7 +39,7 @@ class RestoreTest : public testing::Test {
     Listen(bf);
     bf.RestoreMode = mode;
     bf.RestoreFullPath = fullPath;
-    return bf.Restore(archive, dest);
+    return bf.Restore(archive, dest).created;
   }
 };
 
@@ -144,10 +144,28 @@ TEST_F(RestoreTest, OnRestoreFileRenamesAcrossVolumesAndSkips) {
       doIt = false;
     }
   };
-  EXPECT_EQ(bf.Restore(dir / "R.PX", dir / "out"), 1);
+  EXPECT_EQ(bf.Restore(dir / "R.PX", dir / "out").created, 1);
   EXPECT_EQ(test::ReadFile(dir / "renamed/big.copy"), big);
   EXPECT_FALSE(fs::exists(dir / "out/small"));
   EXPECT_EQ(disks, (std::vector<int>{2, 3, 4}));
+}
+
+TEST_F(RestoreTest, RestoreReportsWhatItDid) {
+  for (const char* name : {"a", "b", "c"}) test::WriteFile(dir / name, test::TextLike(40000, name[0]));
+  Split({dir / "a", dir / "b", dir / "c"}, dir / "T.PX", 30000);
+  fs::create_directories(dir / "out");
+  test::WriteFile(dir / "out/b", {1});
+  TBackupFile bf;
+  Listen(bf);
+  bf.RestoreMode = rmNoOverwrite;
+  const TRestoreResult result = bf.Restore(dir / "T.PX", dir / "out");
+  EXPECT_EQ(result.created, 2);
+  EXPECT_EQ(result.passedOver, 1);
+  EXPECT_TRUE(result.incomplete.empty());
+  EXPECT_TRUE(result.setCompleted);
+  EXPECT_FALSE(result.stopped || result.salvaged);
+  EXPECT_EQ(result.volumes, disks.size() + 1);
+  EXPECT_EQ(test::ReadFile(dir / "out/b"), Bytes{1});
 }
 
 TEST_F(RestoreTest, PassedOverFileSpanningVolumesStillAsksForThem) {
@@ -158,7 +176,7 @@ TEST_F(RestoreTest, PassedOverFileSpanningVolumesStillAsksForThem) {
   Listen(bf);
   bf.RestoreMode = rmExisting;
   bf.OnProgress = [&](TBackupFile&, const std::string&, TPercentage p, bool&) { progress.push_back(p); };
-  EXPECT_EQ(bf.Restore(dir / "S.PX", dir / "out"), 0);
+  EXPECT_EQ(bf.Restore(dir / "S.PX", dir / "out").created, 0);
   EXPECT_EQ(disks, (std::vector<int>{2, 3, 4}));
   EXPECT_FALSE(fs::exists(dir / "out/big"));
   for (std::size_t i = 1; i < progress.size(); ++i) EXPECT_GE(progress[i], progress[i - 1]);
@@ -173,16 +191,16 @@ TEST_F(RestoreTest, DeclinedPromptEndsInOrder) {
   Split({dir / "a", dir / "big"}, dir / "D.PX", 40000);
   TBackupFile bf;
   std::vector<std::string> prompts;
-  bf.Prompt = [&](const std::string& text) {
-    prompts.push_back(text);
+  bf.AskForVolume = [&](const TVolumeRequest& request) {
+    prompts.push_back(std::to_string(request.volume) + " " + request.fileName);
     return false;
   };
   int lastPercent = -1;
   bf.OnProgress = [&](TBackupFile&, const std::string& name, TPercentage p, bool&) {
     if (name.empty()) lastPercent = p;
   };
-  EXPECT_EQ(bf.Restore(dir / "D.PX", dir / "out"), 2);
-  EXPECT_EQ(prompts, (std::vector<std::string>{"Please insert disk 2"}));
+  EXPECT_EQ(bf.Restore(dir / "D.PX", dir / "out").created, 2);
+  EXPECT_EQ(prompts, (std::vector<std::string>{"2 " + dir / "D.002"}));
   EXPECT_EQ(lastPercent, 100);
   EXPECT_FALSE(bf.Busy());
 }
@@ -211,11 +229,11 @@ TEST_F(RestoreTest, MissingVolumeIsAskedForAgainOrIsAnError) {
   {
     TBackupFile bf;  // the user fetches the disk after the second prompt
     int asked = 0;
-    bf.Prompt = [&](const std::string&) {
+    bf.AskForVolume = [&](const TVolumeRequest&) {
       if (++asked == 3) fs::rename(dir / "V.002.away", dir / "V.002");
       return true;
     };
-    EXPECT_EQ(bf.Restore(dir / "V.PX", dir / "out3"), 1);
+    EXPECT_EQ(bf.Restore(dir / "V.PX", dir / "out3").created, 1);
     EXPECT_EQ(asked, 3);
     EXPECT_EQ(test::ReadFile(dir / "out3/big"), test::RandomBytes(80000, 1));
   }
@@ -229,12 +247,14 @@ TEST_F(RestoreTest, AbortedSetIsRestoredUpToItsEnd) {
   bf.OnProgress = [&](TBackupFile&, const std::string& name, TPercentage, bool& go) {
     if (!name.empty() && ++blocks == 2) go = false;
   };
-  ASSERT_FALSE(bf.Backup({dir / "a", dir / "b"}, dir / "A.PX"));
+  ASSERT_FALSE(bf.Backup({dir / "a", dir / "b"}, dir / "A.PX").completed);
   EXPECT_EQ(Join(dir / "A.PX", dir / "out"), 2);
   EXPECT_EQ(test::ReadFile(dir / "out/a"), test::TextLike(1000, 1));
   EXPECT_EQ(test::ReadFile(dir / "out/b").size(), format::kChunkSize);
   ASSERT_EQ(warnings.size(), 1u);
   EXPECT_NE(warnings[0].find("end record"), std::string::npos);
+  // Its last block was a whole chunk: the file may have gone on.
+  EXPECT_NE(warnings[0].find("may be incomplete: " + dir / "out/b"), std::string::npos) << warnings[0];
 }
 
 TEST_F(RestoreTest, EmptyFileWithoutSegmentFromOlderSets) {
@@ -267,13 +287,15 @@ TEST_F(RestoreTest, EmptyFileWithoutSegmentFromOlderSets) {
 TEST_F(RestoreTest, TitleReader) {
   TBackupFile bf;
   EXPECT_EQ(bf.ReadArchiveTitle(dir / "none.PX"), "");
-  test::WriteFile(dir / "t.PX", {3, 0, 0, 0, 'a', 'b', 'c'});
+  test::WriteFile(dir / "t.PX", {3, 0, 0, 0, 'a', 'b', 'c', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
   EXPECT_EQ(bf.ReadArchiveTitle(dir / "t.PX"), "abc");
+  test::WriteFile(dir / "v.PX", {3, 0, 0, 0, 'a', 'b', 'c'});  // no header after the title
+  EXPECT_THROW(bf.ReadArchiveTitle(dir / "v.PX"), EArchiveError);
   test::WriteFile(dir / "u.PX", {0xFF, 0xFF, 0xFF, 0x7F, 'a'});
   EXPECT_THROW(bf.ReadArchiveTitle(dir / "u.PX"), EArchiveError);
   test::WriteFile(dir / "w.PX", {1, 0});
   EXPECT_THROW(bf.ReadArchiveTitle(dir / "w.PX"), EArchiveError);
-  EXPECT_EQ(bf.Restore(dir / "none.PX", dir / "out"), 0);
+  EXPECT_EQ(bf.Restore(dir / "none.PX", dir / "out").created, 0);
 }
 
 // Every truncation of a small set and many byte flips end with either a result
@@ -312,7 +334,8 @@ TEST_F(RestoreTest, DamagedSetsFailCleanly) {
 
 TEST_F(RestoreTest, ClaimedLengthsAreCheckedBeforeAnythingIsAllocated) {
   Bytes v = {0, 0, 0, 0, 10, 0, 0, 0, 1, 0, 0, 0};
-  v.insert(v.end(), {0xF0, 0xFF, 0xFF, 0x7F});  // a record of 2 GiB
+  v.insert(v.end(), {1, 0, 0, 0, 'a', 0, 0, 0x21, 0, 'E', 'C', 'S', 0, 0, 0, 0, 0});  // file "a", empty segment
+  v.insert(v.end(), {0xF0, 0xFF, 0xFF, 0x7F});  // a record of 2 GiB at offset 29
   test::WriteFile(dir / "h.PX", v);
   TBackupFile bf;
   try {
@@ -320,7 +343,7 @@ TEST_F(RestoreTest, ClaimedLengthsAreCheckedBeforeAnythingIsAllocated) {
     FAIL();
   } catch (const EArchiveError& e) {
     EXPECT_EQ(e.Fixed(), kCannotReadArchive);
-    EXPECT_NE(e.Detail().find("offset 12"), std::string::npos) << e.what();
+    EXPECT_NE(e.Detail().find("offset 29"), std::string::npos) << e.what();
   }
 }
 

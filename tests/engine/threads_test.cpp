@@ -87,7 +87,7 @@ class ThreadsTest : public testing::Test {
     bf.ProcessMessages = [&] { log << "M\n"; };
     Outcome o;
     try {
-      o.result = bf.Backup(files, out + "/SET.PX") ? "complete" : "stopped";
+      o.result = bf.Backup(files, out + "/SET.PX").completed ? "complete" : "stopped";
     } catch (const EArchiveError& e) {
       o.result = std::string("error: ") + e.what();
     }
@@ -110,7 +110,7 @@ class ThreadsTest : public testing::Test {
     };
     rf.OnNeedDisk = [&](TBackupFile&, std::uint16_t disk, bool&) { rlog << "D " << disk << "\n"; };
     try {
-      rlog << "count " << rf.Restore(out + "/SET.PX", out + "/restored") << "\n";
+      rlog << "count " << rf.Restore(out + "/SET.PX", out + "/restored").created << "\n";
     } catch (const EArchiveError& e) {
       rlog << "error " << e.what() << "\n";
     }

@@ -38,3 +38,12 @@ while True:
         open(f'{sys.argv[2]}/block{k}', 'wb').write(data[i:i+b]); k += 1
         i += b
 PY
+# A set whose second volume continues on itself.
+python3 - "$here/corpus/set/loop" <<'PY'
+import struct, sys
+def text(s): return struct.pack('<i', len(s)) + s
+block = b'\x80' + b'a' * 20
+segment = b'ECS\0' + struct.pack('<ii', 4 + len(block), len(block)) + block
+first = text(b'') + struct.pack('<ii', 0, 1) + text(b'/d/f') + struct.pack('<I', 0x56A47000) + segment
+open(sys.argv[1], 'wb').write(first + text(b'NEXT:DISK002') + b'--PXVOL--' + segment + text(b'NEXT:DISK002'))
+PY

@@ -239,3 +239,21 @@ TEST(PlatformWriting, FullDiskShowsUpAtCloseAtTheLatest) {
 
 }  // namespace
 }  // namespace parvex::platform
+
+namespace parvex::platform {
+namespace {
+
+TEST(PlatformRemoving, AFileGoesADirectoryStaysAMissingNameIsGoneAlready) {
+  test::TempDir dir;
+  test::WriteFile(dir / "f", {1});
+  ASSERT_EQ(::mkdir((dir / "d").c_str(), 0777), 0);
+  Env& env = *Env::Default();
+  EXPECT_TRUE(env.RemoveFile(dir / "f"));
+  EXPECT_FALSE(env.FileExists(dir / "f"));
+  EXPECT_TRUE(env.RemoveFile(dir / "f"));
+  EXPECT_FALSE(env.RemoveFile(dir / "d"));
+  EXPECT_TRUE(env.DirectoryExists(dir / "d"));
+}
+
+}  // namespace
+}  // namespace parvex::platform

@@ -16,6 +16,7 @@ class CountingFile : public platform::WritableFile {
   void WriteAt(std::int64_t offset, const void* data, std::size_t n) override { inner_->WriteAt(offset, data, n); }
   std::int64_t Position() const override { return inner_->Position(); }
   std::size_t Pending() const override { return 0; }  // charged when written
+  void SetFlushListener(std::function<void()> listener) override { inner_->SetFlushListener(std::move(listener)); }
   void Close() override { inner_->Close(); }
 
  private:

@@ -25,6 +25,7 @@ class FaultEnv : public platform::EnvWrapper {
   std::set<std::string> shortFiles;
   std::int64_t shortAfter = 0;
   std::time_t now = 1700000000;  // 2023-11-14
+  std::string workingDirectory;  // not empty: the Env's working directory
 
   std::int64_t written = 0;
   int freeSpaceLooks = 0;
@@ -34,6 +35,9 @@ class FaultEnv : public platform::EnvWrapper {
     return freeSpace - written;
   }
   std::time_t Now() override { return now; }
+  std::string CurrentDirectory() override {
+    return workingDirectory.empty() ? EnvWrapper::CurrentDirectory() : workingDirectory;
+  }
   std::unique_ptr<platform::WritableFile> Create(const std::string& path) override;
   std::unique_ptr<platform::WritableFile> OpenForAppend(const std::string& path) override;
   std::unique_ptr<platform::ReadableFile> OpenForReading(const std::string& path) override;

@@ -21,88 +21,15 @@
 #include <functional>
 
 #include "controls/BriskBtn1.h"
+#include "tests/windows/Unit2TestSupport.h"
 #include "platform/EnvWrapper.h"
 #include "windows/DirectoryEdit.h"
 #include "windows/Dialogs.h"
 #include "windows/TextListBox.h"
 #include "windows/Unit2.h"
 
-namespace {
+using namespace unit2test;
 
-struct Box {
-  QString text;
-  TDialogs::TMsgIcon icon;
-  TDialogs::TMsgButtons buttons;
-};
-
-// Answers every dialog at once and remembers what was asked.
-class FakeDialogs : public TDialogs {
- public:
-  QStringList messages;
-  QList<Box> boxes;
-  // The answer to a box; by default OK, or Yes for a Yes/No question.
-  std::function<TMsgResult(const QString&)> answer;
-  QList<QStringList> openAnswers;
-  QStringList openFilters;
-  QString saveAnswer;
-  int saveCalls = 0;
-
-  void ShowMessage(QWidget*, const QString& text) override { messages << text; }
-  TMsgResult MessageBox(QWidget*, const QString& text, TMsgIcon icon, TMsgButtons buttons) override {
-    boxes << Box{text, icon, buttons};
-    if (answer) return answer(text);
-    return buttons == mbYesNo ? idYes : idOk;
-  }
-  QStringList GetOpenFileNames(QWidget*, const QString&, const QString& filter) override {
-    openFilters << filter;
-    return openAnswers.isEmpty() ? QStringList() : openAnswers.takeFirst();
-  }
-  QString GetSaveFileName(QWidget*, const QString&, const QString&) override {
-    ++saveCalls;
-    return saveAnswer;
-  }
-  QString GetDirectory(QWidget*, const QString&) override { return QString(); }
-
-  int count(const QString& text) const {
-    return int(std::count_if(boxes.begin(), boxes.end(), [&](const Box& b) { return b.text == text; }));
-  }
-};
-
-// The real file system, with the removable-media answer chosen by the test.
-class FakeEnv : public parvex::platform::EnvWrapper {
- public:
-  FakeEnv() : EnvWrapper(parvex::platform::Env::Default()) {}
-  bool removable = false;
-  bool IsRemovable(const std::string&) override { return removable; }
-};
-
-QByteArray ReadAll(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteFile(const QString& path, const QByteArray& data, const QDateTime& time = {}) {
-  QFile file(path);
-  QVERIFY(file.open(QIODevice::WriteOnly));
-  file.write(data);
-  file.flush();  // a later flush would stamp the file again
-  if (time.isValid()) QVERIFY(file.setFileTime(time, QFileDevice::FileModificationTime));
-}
-
-QByteArray RandomBytes(int size, quint32 seed) {
-  QRandomGenerator random(seed);
-  QByteArray data(size, Qt::Uninitialized);
-  for (char& c : data) c = char(random.generate() & 0xff);
-  return data;
-}
-
-QByteArray Le32(qint32 v) {
-  QByteArray bytes(4, '\0');
-  for (int i = 0; i < 4; ++i) bytes[i] = char((quint32(v) >> (8 * i)) & 0xff);
-  return bytes;
-}
-
-}  // namespace
 
 class Unit2Test : public QObject {
   Q_OBJECT
@@ -169,12 +96,14 @@ class Unit2Test : public QObject {
 
   void addingFilesKeepsCaseAndDropsExactDuplicates() {
     TForm2 form;
-    fake_->openAnswers << QStringList{"/d/Report.TXT", "/d/report.txt", "/d/Report.TXT"} << QStringList{"/d/report.txt", "/d/x"}
-                       << QStringList{};
+    QDir().mkpath(Path("d"));
+    for (const char* name : {"d/Report.TXT", "d/report.txt", "d/x"}) WriteFile(Path(name), "x");
+    fake_->openAnswers << QStringList{Path("d/Report.TXT"), Path("d/report.txt"), Path("d/Report.TXT")}
+                       << QStringList{Path("d/report.txt"), Path("d/x")} << QStringList{};
     form.SpeedButton1Click();
     form.SpeedButton1Click();
     form.SpeedButton1Click();  // cancelled
-    QCOMPARE(form.TextListBox1->lines(), (QStringList{"/d/Report.TXT", "/d/report.txt", "/d/x"}));
+    QCOMPARE(form.TextListBox1->lines(), (QStringList{Path("d/Report.TXT"), Path("d/report.txt"), Path("d/x")}));
     QCOMPARE(fake_->openFilters.first(), TForm2::kAllFilesFilter);
     QCOMPARE(TDialogs::QtFilter(TForm2::kParvexFilesFilter), QStringLiteral("Parvex Files (*.PX);;All Files (*)"));
   }
@@ -380,16 +309,19 @@ class Unit2Test : public QObject {
       form.BriskButton13Click();  // nor a choice of another set
       QCOMPARE(fake_->saveCalls, 1);
       QVERIFY(fake_->openFilters.isEmpty());
-      QVERIFY(!form.close());  // closing waits for the end of the operation
+      fake_->answer = [](const QString&) { return TDialogs::idNo; };
+      QVERIFY(!form.close());  // closing asks first; No: the split goes on
+      QVERIFY(form.BF1.Busy());
+      fake_->answer = nullptr;
       form.SpeedButton3->click();
       checked = true;
     });
     Split(form, Path("set"), QString());
     QVERIFY(checked);
-    QCOMPARE(fake_->count("Do you want to abort the operation?"), 1);
+    QCOMPARE(fake_->count("Do you want to abort the operation?"), 2);
     QCOMPARE(fake_->boxes[0].buttons, TDialogs::mbYesNo);
     QCOMPARE(fake_->messages, QStringList{"Operation failed or aborted"});
-    QVERIFY(!form.isVisible());  // the close asked for meanwhile
+    QVERIFY(form.isVisible());  // the close was declined
     QVERIFY(!form.SpeedButton3->isEnabled() && form.BriskButton11->isEnabled());
   }
 

@@ -7,6 +7,7 @@
 #include <exception>
 
 #include "windows/ScaleFactors.h"
+#include "windows/Un_SysInfo.h"
 #include "windows/Unit1.h"
 #include "windows/Unit2.h"
 #include "windows/Unit3.h"
@@ -30,6 +31,7 @@ int main(int argc, char* argv[]) {
     // The first window created is the main window; none shows yet.
     Form1 = new TForm1;
     Form2 = new TForm2;
+    SysInfoForm = new TSysInfoForm;
     Form3 = new TForm3;
   } catch (const std::exception& error) {
     delete Form1;
@@ -44,6 +46,8 @@ int main(int argc, char* argv[]) {
   // The windows go in the reverse order of their creation.
   delete Form3;
   Form3 = nullptr;
+  delete SysInfoForm;
+  SysInfoForm = nullptr;
   delete Form2;
   Form2 = nullptr;
   delete Form1;

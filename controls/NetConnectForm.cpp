@@ -73,6 +73,8 @@ TNetConnectForm::TNetConnectForm(TNetPlaces& places, const QStringList& remember
   setObjectName(QStringLiteral("NetConnectForm"));
   setWindowTitle(QStringLiteral("Connect Network Drive"));
   auto* column = new QVBoxLayout(this);
+  // The dialog grows with a question or a long reason and shrinks after.
+  column->setSizeConstraint(QLayout::SetFixedSize);
 
   auto* intro = new QLabel(QStringLiteral("Type the address of the network share to connect:"), this);
   column->addWidget(intro);
@@ -89,10 +91,9 @@ TNetConnectForm::TNetConnectForm(TNetPlaces& places, const QStringList& remember
   addressLabel->setBuddy(addressBox);
   grid->addWidget(addressLabel, 0, 0);
   grid->addWidget(addressBox, 0, 1);
-  auto* examples = new QLabel(QStringLiteral("For example smb://server/share, sftp://user@host/path, ftp://host/, "
-                                             "davs://host/path or nfs://host/export"),
+  auto* examples = new QLabel(QStringLiteral("For example smb://server/share, sftp://user@host/path,\n"
+                                             "ftp://host/, davs://host/path or nfs://host/export"),
                               this);
-  examples->setWordWrap(true);
   examples->setEnabled(false);  // the platform's grey for a hint
   grid->addWidget(examples, 1, 1);
   column->addLayout(grid);

@@ -83,8 +83,10 @@ class TNetConnectForm : public QDialog, public TNetAsker {
   // Cancel: declines the open question, else stops the attempt, else closes.
   void CancelClick();
 
- protected:
+  // Escape: as Cancel.
   void reject() override;
+
+ protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:

@@ -47,8 +47,10 @@ class TNetDisconnectForm : public QDialog, public TNetAsker {
   void DisconnectClick();
   void CancelClick();
 
- protected:
+  // Escape: as Cancel.
   void reject() override;
+
+ protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:

@@ -27,6 +27,8 @@ TNetDisconnectForm::TNetDisconnectForm(TNetPlaces& places, bool printers, QWidge
   list->setObjectName(QStringLiteral("connectionList"));
   list->setRootIsDecorated(false);
   list->setAllColumnsShowFocus(true);
+  // Mount points differ at their ends (the share's own name).
+  list->setTextElideMode(Qt::ElideMiddle);
   list->setHeaderLabels(printers ? QStringList{QStringLiteral("Printer"), QStringLiteral("Address")}
                                  : QStringList{QStringLiteral("Network Path"), QStringLiteral("Mounted At")});
   list->header()->setStretchLastSection(true);

@@ -69,11 +69,23 @@ class Desktop:
         wait_for("the X server " + self.display,
                  lambda: subprocess.run(["xdotool", "getdisplaygeometry"], env=self.env, capture_output=True)
                  .returncode == 0)
-        self.wm = subprocess.Popen(["openbox"], env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        # openbox now and then leaves at once, without a word, when it comes up
+        # on a server that has only just started: it is started again then.
+        for attempt in range(5):
+            self.wm = subprocess.Popen(["openbox"], env=self.env, stdout=subprocess.DEVNULL,
+                                       stderr=open(os.path.join(self.shots_dir, "openbox.log"), "w"))
+            # openbox is up once it owns the screen's window manager selection.
+            wait_for("openbox", lambda: self.wm.poll() is not None or self.wm_running(), 10)
+            if self.wm.poll() is None:
+                break
+            time.sleep(0.3)
+        else:
+            raise Failure("openbox does not start")
         self.processes.append(self.wm)
-        # openbox is up once it owns the screen's window manager selection.
-        wait_for("openbox", lambda: b"_NET_SUPPORTING_WM_CHECK(WINDOW)" in subprocess.run(
-            ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env, capture_output=True).stdout)
+
+    def wm_running(self):
+        return b"_NET_SUPPORTING_WM_CHECK(WINDOW)" in subprocess.run(
+            ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env, capture_output=True).stdout
 
     def stop(self):
         for process in reversed(self.processes):

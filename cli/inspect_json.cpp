@@ -98,7 +98,7 @@ int RunInspectJson(const InspectCommandOptions& o, bool verify) {
   options.progress = [&](std::int64_t bytes) { return reading(bytesRead = bytes); };
   std::string comment = "null";
   try {
-    comment = JsonString(TBackupFile().ReadArchiveTitle(first));
+    if (platform::Env::Default()->FileExists(first)) comment = JsonString(TBackupFile().ReadArchiveTitle(first));
   } catch (const Exception&) {
     // The reading below says what is wrong with the set.
   }

@@ -132,6 +132,6 @@ cp "$work/stdout" doc.json
 check "no file: a document with the fault" 0 python3 -c '
 import json, sys
 d = json.load(open(sys.argv[1]))
-assert d["comment"] in (None, "") and "no such file" in d["fault"]["message"], d' doc.json
+assert d["comment"] is None and d["files"] == [] and "no such file" in d["fault"]["message"], d' doc.json
 
 finish

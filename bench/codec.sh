@@ -80,11 +80,18 @@ for set_name, codecs in results.items():
 
 print()
 print("Targets")
-targets = [("text", "compress", 0.4), ("text", "decompress", 0.2)]
+targets = [("text", "compress", 0.6), ("binaries", "compress", 0.5),
+           ("text", "decompress", 0.5), ("binaries", "decompress", 0.5)]
 for set_name, direction, floor in targets:
     value = relative(set_name, OURS, direction)
     verdict = "not measured" if value is None else ("met" if value >= floor else "MISSED")
     print(f"  {set_name}: {OURS} {direction} >= {floor}x LZ4: {show(value, '{:.2f}x')} {verdict}")
+# Data that does not compress still costs a whole coder pass (the stored form
+# is chosen only at the end), so it has a floor of its own, on one core.
+FLOOR = 600
+value = speed("compressed", OURS, "compress")
+verdict = "not measured" if value is None else ("met" if value >= FLOOR else "MISSED")
+print(f"  compressed: {OURS} compress >= {FLOOR} MB/s: {show(value, '{:.1f} MB/s')} {verdict}")
 for set_name in results:
     for direction in ("compress", "decompress"):
         mine, slow = speed(set_name, OURS, direction), speed(set_name, SLOW, direction)

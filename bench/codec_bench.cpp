@@ -6,7 +6,8 @@
 // count uncompressed bytes in both directions, and the counter "ratio" is
 // compressed bytes / original bytes for the whole set. The sets are loaded once,
 // at start, in a fixed order; every codec's blocks are decoded and compared with
-// the input once before they are timed, and the program aborts on any difference.
+// the input once before they are timed, ours are also compared with the plain
+// reference coder's blocks, and the program aborts on any difference.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -21,6 +22,7 @@
 #include "bench/Codecs.h"
 #include "bench/Corpus.h"
 #include "engine/LZRW1KH.h"
+#include "tests/support/Lzrw1khReference.h"
 
 namespace parvex::bench {
 namespace {
@@ -85,11 +87,17 @@ class Registry {
     Bytes scratch(c.Bound(kBlockSize));
     Bytes decoded(kBlockSize);
     const std::string where = recipes_[setIndex].name + "/" + c.Name();
+    const bool checkAgainstReference = c.Name() == "lzrw1kh";
     try {
       for (std::size_t b = 0; b < set.blocks.size(); ++b) {
         const auto block = set.blocks[b];
         const std::size_t length = c.Compress(block.data(), block.size(), scratch.data(), scratch.size());
         if (length > scratch.size()) Fail(where + ": block " + std::to_string(b) + " overran its bound");
+        if (checkAgainstReference) {
+          const Bytes expected = test::ReferenceCompress(block.data(), block.size());
+          if (expected.size() != length || std::memcmp(expected.data(), scratch.data(), length) != 0)
+            Fail(where + ": block " + std::to_string(b) + " differs from the reference coder's");
+        }
         const std::size_t got = c.Decompress(scratch.data(), length, decoded.data(), decoded.size());
         if (got != block.size() || std::memcmp(decoded.data(), block.data(), got) != 0)
           Fail(where + ": block " + std::to_string(b) + " does not decode to its input");

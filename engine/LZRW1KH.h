@@ -49,7 +49,8 @@ class ECorruptBlock : public Exception {
   using Exception::Exception;
 };
 
-// A compressor with a hash table of its own (4096 16-bit positions).
+// A compressor with a hash table of its own (4096 16-bit entries, each a
+// position in the coder's own encoding) and room for per-block working data.
 class LzrwCompressor {
  public:
   LzrwCompressor();  // throws ELzrw1KHCompressor when the table cannot be allocated

@@ -6,7 +6,10 @@
 // the same thing, so a dead drive costs one deadline, not one per look.
 //
 // Start() lets several queries run at the same time, so that looking at many
-// dead drives one after another costs one deadline in all.
+// dead drives one after another costs one deadline in all. An answer that came
+// within its deadline stays fresh for a deadline after it came, so a caller
+// that waits for Waiting() to end and then asks is never kept waiting; an
+// answer that came late is old.
 //
 // Thread safety: the object is used from one thread; a worker shares only its
 // own slot with it, and owns a share of that slot, so it may outlive the object.
@@ -69,9 +72,17 @@ class DeadlineQueries {
     return found != slots_.end() && !found->second->Done() && !Recent(*found->second);
   }
 
+  // True while a query under `key` runs and its deadline has not passed: a
+  // Get() now would wait.
+  bool Waiting(const std::string& key) const {
+    const auto found = slots_.find(key);
+    return found != slots_.end() && !found->second->Done() && Recent(*found->second);
+  }
+
  private:
   struct Slot {
     Clock::time_point started;
+    Clock::time_point finished;  // when done
     std::mutex mutex;
     std::condition_variable answered;
     bool done = false;
@@ -81,10 +92,16 @@ class DeadlineQueries {
       std::lock_guard lock(mutex);
       return done;
     }
+    // The time it answered, while done; else nullopt.
+    std::optional<Clock::time_point> Finished() {
+      std::lock_guard lock(mutex);
+      return done ? std::optional(finished) : std::nullopt;
+    }
     void Finish(std::optional<Result> answer) {
       {
         std::lock_guard lock(mutex);
         result = std::move(answer);
+        finished = Clock::now();
         done = true;
       }
       answered.notify_all();
@@ -99,7 +116,13 @@ class DeadlineQueries {
     }
   };
 
-  bool Recent(const Slot& slot) const { return Clock::now() - slot.started < deadline_; }
+  // Running: within its deadline. Answered: in time, and less than a deadline ago.
+  bool Recent(Slot& slot) const {
+    const auto now = Clock::now();
+    const auto finished = slot.Finished();
+    if (!finished) return now - slot.started < deadline_;
+    return *finished - slot.started < deadline_ && now - *finished < deadline_;
+  }
 
   static std::shared_ptr<Slot> Launch(Query query) {
     auto slot = std::make_shared<Slot>();

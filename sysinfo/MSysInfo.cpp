@@ -102,11 +102,25 @@ void TMSysInfo::setDiSign(char letter) {
 }
 
 void TMSysInfo::ProbeDrivesAhead() {
+  for (const auto& drive : drives_) ProbeAhead(drive);
+}
+
+void TMSysInfo::ProbeDriveAhead(char letter) {
+  if (const Drive* drive = FindDrive(UpperLetter(letter))) ProbeAhead(*drive);
+}
+
+void TMSysInfo::ProbeAhead(const Drive& drive) {
+  if (!drive.mayHang || drive.mountPoint.empty()) return;
+  const std::string path = Under(sources_.root, drive.mountPoint);
+  driveQueries_.Start(path, [query = sources_.fileSystem, path] { return query(path); });
+}
+
+bool TMSysInfo::DrivesAnswering() const {
   for (const auto& drive : drives_) {
-    if (!drive.mayHang || drive.mountPoint.empty()) continue;
-    const std::string path = Under(sources_.root, drive.mountPoint);
-    driveQueries_.Start(path, [query = sources_.fileSystem, path] { return query(path); });
+    if (drive.mayHang && !drive.mountPoint.empty() && driveQueries_.Waiting(Under(sources_.root, drive.mountPoint)))
+      return true;
   }
+  return false;
 }
 
 std::optional<FileSystemStats> TMSysInfo::AskDrive(const Drive& drive) {

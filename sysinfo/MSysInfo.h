@@ -41,6 +41,12 @@ class TMSysInfo {
   // A selection in the next moments (a deadline) takes that reading, so a tree
   // of all drives with several dead ones waits one deadline, not one per drive.
   void ProbeDrivesAhead();
+  // The same for one drive (nothing for a letter without such a drive).
+  void ProbeDriveAhead(char letter);
+  // True while a drive probed ahead has neither answered nor run past its
+  // deadline. Once it is false, selecting any drive returns without waiting
+  // (a drive that never probes ahead, fixed or RAM, is asked directly).
+  bool DrivesAnswering() const;
 
   // The published properties, in their order of declaration.
   const std::string& About() const { return v_.About; }
@@ -131,6 +137,7 @@ class TMSysInfo {
 
  private:
   const Drive* FindDrive(char letter) const;
+  void ProbeAhead(const Drive& drive);
   std::optional<FileSystemStats> AskDrive(const Drive& drive);
 
   Sources sources_;

@@ -11,8 +11,10 @@
 #include "base/Version.h"
 #include "windows/ScaleFactors.h"
 #include "windows/StartArguments.h"
+#include "windows/Un_SysInfo.h"
 #include "windows/Unit1.h"
 #include "windows/Unit2.h"
+#include "windows/Unit3.h"
 
 int main(int argc, char* argv[]) {
   if (const int status = startup::AnswerInfoOptions(argc, argv); status >= 0) return status;
@@ -39,6 +41,8 @@ int main(int argc, char* argv[]) {
     // The first window created is the main window; none shows yet.
     Form1 = new TForm1;
     Form2 = new TForm2;
+    SysInfoForm = new TSysInfoForm;
+    Form3 = new TForm3;
   } catch (const std::exception& error) {
     delete Form1;
     Form1 = nullptr;
@@ -52,6 +56,10 @@ int main(int argc, char* argv[]) {
   if (!archive.isEmpty()) QTimer::singleShot(0, Form1, [archive] { startup::OpenAtStart(archive); });
   const int result = app.exec();
   // The windows go in the reverse order of their creation.
+  delete Form3;
+  Form3 = nullptr;
+  delete SysInfoForm;
+  SysInfoForm = nullptr;
   delete Form2;
   Form2 = nullptr;
   delete Form1;

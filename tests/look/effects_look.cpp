@@ -1,15 +1,19 @@
 // effects_look: a test-only window that shows effect labels in every style,
 // scheme, copy option, gradient and turn, for a person to look at (under Xvfb,
 // with screenshots). Not installed. Pass --timer to also blink the as-button
-// caption from a thread timer, or --about for the three captions of the About
-// window on its black ground.
+// caption from a thread timer, or --about for the About window (--notes: with
+// its notes panel shown).
 #include <QApplication>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QTextCursor>
+#include <QTimer>
 #include <QWidget>
 
 #include "controls/LblEffct.h"
+#include "controls/bi_edits.h"
 #include "controls/bi_timer.h"
+#include "windows/Unit3.h"
 
 using parvex::TBI_Timer;
 using parvex::TLabelEffect;
@@ -47,52 +51,30 @@ TLabelEffect* Add(QWidget* parent, int x, int y, int w, int h, const QString& ca
 
 }  // namespace
 
-// The About window's captions at their places, sizes and settings.
-int ShowAboutCaptions(QApplication& app) {
-  QWidget window;
-  window.setWindowTitle(QStringLiteral("About!"));
-  window.setFixedSize(471, 256);
-  QPalette black = window.palette();
-  black.setColor(QPalette::Window, Qt::black);
-  window.setPalette(black);
-  window.setAutoFillBackground(true);
-  auto font = [](int pixels, bool bold, const QColor& colour, TLabelEffect* label) {
-    QFont face(QStringLiteral("Times New Roman"));
-    face.setPixelSize(pixels);
-    face.setBold(bold);
-    label->setFont(face);
-    label->setFontColor(colour);
-  };
-  const QColor windowText = window.palette().color(QPalette::WindowText);
-  auto* title = new TLabelEffect(&window);
-  title->setGeometry(116, 10, 328, 45);
-  title->setCaption(QStringLiteral("Parvex, v. 1.1"));
-  title->setAlignment(TLabelEffect::taCenter);
-  font(33, false, QColor(128, 128, 128), title);
-  title->setGraduateFrom(windowText);
-  auto* maker = new TLabelEffect(&window);
-  maker->setGeometry(161, 60, 261, 33);
-  maker->setCaption(QStringLiteral("by the Parvex makers, 1998"));
-  maker->setColourScheme(TLabelEffect::csGold);
-  maker->setColourHighlight(QColor(255, 255, 0));
-  font(20, true, QColor(128, 128, 0), maker);
-  auto* close = new TLabelEffect(&window);
-  close->setGeometry(23, 163, 102, 44);
-  close->setCaption(QStringLiteral("Close"));
-  close->setAlignment(TLabelEffect::taCenter);
-  close->setAsButton(true);
-  close->setColourScheme(TLabelEffect::csSteel);
-  close->setColourHighlight(QColor(0, 255, 255));
-  close->setColourShadow(QColor(0, 0, 128));
-  font(33, false, QColor(0, 128, 128), close);
-  QObject::connect(close, &TLabelEffect::OnClick, &window, &QWidget::close);
-  window.show();
-  return app.exec();
+// The About window itself. With --notes, its notes panel comes up after the
+// window's activation has hidden it, focused, with part of the text selected.
+int ShowAbout(QApplication& app) {
+  TForm3 about;
+  Form3 = &about;
+  QObject::connect(&app, &QApplication::lastWindowClosed, &app, &QApplication::quit);
+  about.show();
+  if (app.arguments().contains(QStringLiteral("--notes")))
+    QTimer::singleShot(700, &about, [&about] {
+      about.BI_Memo1->setVisible(true);
+      about.BI_Memo1->setFocus();
+      QTextCursor cursor = about.BI_Memo1->GetInnerMemo()->textCursor();
+      cursor.setPosition(8);
+      cursor.setPosition(60, QTextCursor::KeepAnchor);
+      about.BI_Memo1->GetInnerMemo()->setTextCursor(cursor);
+    });
+  const int result = app.exec();
+  Form3 = nullptr;
+  return result;
 }
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  if (app.arguments().contains(QStringLiteral("--about"))) return ShowAboutCaptions(app);
+  if (app.arguments().contains(QStringLiteral("--about"))) return ShowAbout(app);
   Ground window;
   window.setWindowTitle(QStringLiteral("effects_look"));
   window.resize(1180, 840);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <thread>
 
 #include "sysinfo/MSysInfo.h"
 #include "tests/sysinfo/FakeMachine.h"
@@ -235,6 +236,38 @@ TEST(SysInfoDrives, DrivesThatNeverAnswer) {
   EXPECT_EQ(machine.fileSystems().Calls("/mnt/share"), 1);
   info.setDiSign('C');
   EXPECT_EQ(info.diTotalSpace(), 60000000LL * 4096);
+}
+
+// A caller that waits (without blocking) while DrivesAnswering() holds can
+// then select every drive at once: the living ones answered ahead, the dead
+// one is known to hang.
+TEST(SysInfoDrives, ProbedAheadThenSelectedWithoutWaiting) {
+  FakeMachine machine;
+  machine.fileSystems().Hang("/mnt/share");
+  const auto deadline = milliseconds(300);
+  TMSysInfo info(machine.SourcesFor(deadline));
+  ASSERT_EQ(info.diAvailableDisks(), "ACDEFG");  // E the stick, F the share
+  EXPECT_FALSE(info.DrivesAnswering());
+
+  using Clock = std::chrono::steady_clock;
+  const auto start = Clock::now();
+  info.ProbeDriveAhead('f');
+  EXPECT_TRUE(info.DrivesAnswering());
+  info.ProbeDriveAhead('Q');  // no such drive: nothing to probe
+  while (info.DrivesAnswering()) std::this_thread::sleep_for(milliseconds(5));
+  EXPECT_GE(Clock::now() - start, deadline);
+  const auto selected = Clock::now();
+  info.setDiSign('F');
+  EXPECT_LT(Clock::now() - selected, deadline / 3);
+  EXPECT_EQ(info.diTotalSpace(), -1);
+
+  const int stickCalls = machine.fileSystems().Calls("/media/ann/STICK");
+  info.ProbeDrivesAhead();
+  while (info.DrivesAnswering()) std::this_thread::sleep_for(milliseconds(5));
+  info.setDiSign('E');
+  EXPECT_EQ(info.diTotalSpace(), 1000000LL * 8192);
+  EXPECT_EQ(machine.fileSystems().Calls("/media/ann/STICK"), stickCalls + 1);  // the answer probed ahead
+  EXPECT_EQ(machine.fileSystems().Calls("/mnt/share"), 1);                     // still hanging: not asked again
 }
 
 }  // namespace

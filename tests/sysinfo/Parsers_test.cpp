@@ -120,6 +120,33 @@ TEST(SysInfoDeadlines, AnswersHangsAndStaleAnswers) {
   EXPECT_EQ(queries.Get("count", count), 2);
 }
 
+// An answer that came in time may be collected after the deadline has passed
+// (the caller waited for Waiting() to end) without a second query; a query
+// still running within its deadline is Waiting, one past it Hanging.
+TEST(SysInfoDeadlines, AnswerInTimeStaysFreshPastTheDeadline) {
+  const auto deadline = milliseconds(900);
+  DeadlineQueries<int> queries(deadline);
+  auto gate = std::make_shared<std::promise<void>>();
+  auto open = gate->get_future().share();
+  auto calls = std::make_shared<std::atomic<int>>(0);
+  const auto slow = [open, calls] {
+    ++*calls;
+    open.wait();
+    return std::optional(5);
+  };
+  queries.Start("slow", slow);
+  EXPECT_TRUE(queries.Waiting("slow"));
+  EXPECT_FALSE(queries.Hanging("slow"));
+  EXPECT_FALSE(queries.Waiting("other"));
+  std::this_thread::sleep_for(deadline / 3);
+  gate->set_value();
+  // Past its deadline (at 3/3 + 1/6), but not a deadline past its answer (at 1/3).
+  std::this_thread::sleep_for(deadline * 5 / 6);
+  EXPECT_FALSE(queries.Waiting("slow"));
+  EXPECT_EQ(queries.Get("slow", slow), 5);
+  EXPECT_EQ(calls->load(), 1);
+}
+
 TEST(SysInfoReport, TextAndJson) {
   test::FakeMachine machine;
   machine.Link("/dev/disk/by-label/Say\\x20\"hi\"\\x0a\\xff", "../../sdb1");

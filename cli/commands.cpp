@@ -9,6 +9,9 @@
 #include <limits>
 
 #include "base/SafeText.h"
+#include "cli/file_list.h"
+#include "cli/inspect_json.h"
+#include "cli/set_progress.h"
 #include "cli/terminal.h"
 #include "engine/backup.h"
 #include "engine/examine.h"
@@ -37,6 +40,12 @@ std::string DosTimeText(std::uint32_t t) {
   return text;
 }
 
+std::string Plural(std::int64_t n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+}  // namespace
+
 // Asks on the terminal for a further volume that is absent, unless told not to
 // (then an absent volume is an error). One that is there is read without a question.
 TVolumeAsker VolumeAsker(bool noPrompt, ProgressLine* progress) {
@@ -48,12 +57,6 @@ TVolumeAsker VolumeAsker(bool noPrompt, ProgressLine* progress) {
                          ShownName(request.fileName) + " not found). Enter to retry, q to stop: ");
   };
 }
-
-std::string Plural(std::int64_t n, const char* one, const char* many) {
-  return std::to_string(n) + " " + (n == 1 ? one : many);
-}
-
-}  // namespace
 
 bool ParseSize(const std::string& text, long long& bytes) {
   if (text.empty()) return false;
@@ -99,11 +102,10 @@ int RunSplit(const SplitOptions& o) {
   if (entries.empty()) return Fail("no files to store"), kUsage;
 
   TBackupFile bf;
-  std::vector<std::string> files;
-  for (const std::string& entry : entries) {
-    files.push_back(bf.AbsoluteName(entry));  // names are taken against the shell's directory
-    if (platform::Env::Default()->FindMatches(files.back()).empty()) return Fail(ShownName(entry) + ": no such file");
-  }
+  std::vector<std::string> files;  // names are taken against the shell's directory
+  if (const int status = CollectFiles(entries, {o.recursive, o.dereference, bf.AbsoluteName(o.archive)}, bf, files);
+      status != kOk)
+    return status;
   bf.Threads = o.threads;
   bf.BackupTitle = o.title;
   bf.MaxSize = static_cast<std::int32_t>(maxSize);
@@ -206,13 +208,14 @@ int RunTitle(const std::string& archive) {
   return kOk;
 }
 
-int RunList(const std::string& archive, bool noPrompt) {
-  InspectOptions options;
-  options.askForVolume = VolumeAsker(noPrompt, nullptr);
-  options.progress = [](std::int64_t) { return !Interrupted(); };
+int RunList(const InspectCommandOptions& o) {
+  if (o.json) return RunInspectJson(o, false);
+  SetProgress progress(TBackupFile().AbsoluteName(o.archive), !o.quiet && StderrIsTerminal(), true);
+  InspectOptions options = ReadingOptions(o, progress, false);
   // Each file is printed as soon as it is known: a set of any size is listed
   // in the same memory.
-  options.onFile = [](const StoredFile& f) {
+  options.onFile = [&progress](const StoredFile& f) {
+    progress.Finish();
     const std::string volumes = f.firstVolume == f.lastVolume
                                     ? std::to_string(f.firstVolume)
                                     : std::to_string(f.firstVolume) + "-" + std::to_string(f.lastVolume);
@@ -221,11 +224,13 @@ int RunList(const std::string& archive, bool noPrompt) {
   };
   SetInfo info;
   try {
-    info = InspectSet(*platform::Env::Default(), archive, options);
+    info = InspectSet(*platform::Env::Default(), o.archive, options);
   } catch (const Exception& e) {
+    progress.Finish();
     std::fflush(stdout);
     return FailWith(e);
   }
+  progress.Finish();
   std::printf("%14lld  %s in %s (%lld bytes stored)", static_cast<long long>(info.dataBytes),
               Plural(info.files, "file", "files").c_str(), Plural(info.volumes, "volume", "volumes").c_str(),
               static_cast<long long>(info.storedBytes));
@@ -235,18 +240,18 @@ int RunList(const std::string& archive, bool noPrompt) {
   return info.ending == SetEnd::kStopped ? kStopped : kOk;
 }
 
-int RunTest(const std::string& archive, bool noPrompt) {
-  InspectOptions options;
-  options.verify = true;
-  options.threads = 0;
-  options.askForVolume = VolumeAsker(noPrompt, nullptr);
-  options.progress = [](std::int64_t) { return !Interrupted(); };
+int RunTest(const InspectCommandOptions& o) {
+  if (o.json) return RunInspectJson(o, true);
+  SetProgress progress(TBackupFile().AbsoluteName(o.archive), !o.quiet && StderrIsTerminal(), false);
+  InspectOptions options = ReadingOptions(o, progress, true);
   SetInfo info;
   try {
-    info = InspectSet(*platform::Env::Default(), archive, options);
+    info = InspectSet(*platform::Env::Default(), o.archive, options);
   } catch (const Exception& e) {
+    progress.Finish();
     return FailWith(e);
   }
+  progress.Finish();
   if (info.ending == SetEnd::kStopped) {
     return Fail("stopped after " + Plural(info.volumes, "volume", "volumes")), kStopped;
   }

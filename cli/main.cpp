@@ -1,14 +1,17 @@
 // parvex-cli: split files into a volume set and join them again from a shell.
 #include <CLI/CLI.hpp>
 
+#include "base/Version.h"
 #include "cli/commands.h"
+#include "cli/help_command.h"
 #include "cli/sysinfo_command.h"
 #include "cli/terminal.h"
 
 int main(int argc, char** argv) {
   using namespace parvex::cli;
-  CLI::App app{"Parvex: split files into compressed volume sets and join them again"};
+  CLI::App app{"Parvex: split files into compressed volume sets and join them again", "parvex-cli"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("parvex-cli ") + parvex::kProgramVersion, "Print the version and exit");
 
   SplitOptions split;
   auto* s = app.add_subcommand("split", "Store files into a volume set");
@@ -25,6 +28,10 @@ int main(int argc, char** argv) {
   s->add_flag("-q,--quiet", split.quiet, "No progress display");
   s->add_option("--threads", split.threads, "Threads that compress; 0 = one per core, 1 = no extra threads");
 
+  s->add_flag("-r,--recursive", split.recursive, "Store every file below each folder named, in byte order");
+  s->add_flag("-L,--dereference", split.dereference,
+              "With -r: store the files that symbolic links point to (otherwise links are passed over)");
+
   JoinOptions join;
   auto* j = app.add_subcommand("join", "Restore the files of a volume set");
   j->add_option("ARCHIVE", join.archive, "The first volume")->required();
@@ -38,17 +45,20 @@ int main(int argc, char** argv) {
   j->add_option("--threads", join.threads, "Threads that decode; 0 = one per core, 1 = no extra threads");
 
   std::string archive;
-  bool noPrompt = false;
   auto* t = app.add_subcommand("title", "Print the set's comment");
   t->add_option("ARCHIVE", archive, "The first volume")->required();
+  InspectCommandOptions inspect;
   auto* l = app.add_subcommand("list", "List the stored files");
-  l->add_option("ARCHIVE", archive, "The first volume")->required();
-  l->add_flag("--no-prompt", noPrompt, "A missing volume is an error");
   auto* v = app.add_subcommand("test", "Read and decode the whole set and check it");
-  v->add_option("ARCHIVE", archive, "The first volume")->required();
-  v->add_flag("--no-prompt", noPrompt, "A missing volume is an error");
+  for (CLI::App* command : {l, v}) {
+    command->add_option("ARCHIVE", inspect.archive, "The first volume")->required();
+    command->add_flag("--no-prompt", inspect.noPrompt, "A missing volume is an error");
+    command->add_flag("-q,--quiet", inspect.quiet, "No progress display");
+    command->add_flag("--json", inspect.json, "One JSON document for scripts instead of the text");
+  }
 
   const auto& sysinfo = AddSysinfoCommand(app);
+  const auto& help = AddHelpCommand(app);
 
   try {
     app.parse(argc, argv);
@@ -56,11 +66,12 @@ int main(int argc, char** argv) {
     const int code = app.exit(e);
     return code == 0 ? kOk : kUsage;
   }
+  if (help.Chosen()) return RunHelp(app, help);
   if (sysinfo.Chosen()) return RunSysinfo(sysinfo);
   InstallInterruptHandler();
   if (*s) return RunSplit(split);
   if (*j) return RunJoin(join);
   if (*t) return RunTitle(archive);
-  if (*l) return RunList(archive, noPrompt);
-  return RunTest(archive, noPrompt);
+  if (*l) return RunList(inspect);
+  return RunTest(inspect);
 }

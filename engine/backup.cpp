@@ -107,6 +107,11 @@ class TBackupFile::BackupRun {
   std::vector<std::string> Expand(const std::vector<std::string>& files) {
     std::vector<std::string> list;
     for (const std::string& entry : files) {
+      if (o_.LiteralNames) {
+        const std::string full = platform::MakeAbsolute(entry, workDir_);
+        if (o_.backupMode_ == bmAll || env_.HasArchiveAttribute(full)) list.push_back(full);
+        continue;
+      }
       const std::string dir = platform::DirectoryPart(entry);
       for (const platform::DirEntry& match : env_.FindMatches(platform::MakeAbsolute(entry, workDir_))) {
         const std::string full = platform::MakeAbsolute(dir + match.name, workDir_);

@@ -101,6 +101,9 @@ class TBackupFile {
   // unfinished by an older version), taking its blocks as far as they parse,
   // and stop there with a warning.
   bool Salvage = false;
+  // Backup: take each name of the list as the one file it names, with no
+  // wildcards (a list made from a directory tree, whose names may hold * or ?).
+  bool LiteralNames = false;
 
   // Threads that compress (backup) or decode (restore) blocks; 0 = one per
   // core, 1 = everything on the calling thread. The bytes written and the

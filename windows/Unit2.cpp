@@ -277,7 +277,11 @@ void TForm2::BriskButton13Click() {
   const QStringList files = Dialogs()->GetOpenFileNames(this, InitialFolder(), kParvexFilesFilter);
   if (files.isEmpty()) return;
   openDialogFileName_ = files.first();
-  const QString chosen = files.first();
+  OpenArchive(files.first());
+}
+
+void TForm2::OpenArchive(const QString& chosen) {
+  if (Running() || BF1.Busy()) return;
   // Only a set whose comment could be read is remembered: the window never
   // shows one set's comment and joins another file.
   openedArchive_.clear();

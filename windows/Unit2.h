@@ -106,6 +106,9 @@ class TForm2 : public QDialog {
   // no integer, and with the size asked for (in KB) for a negative one and for
   // one beyond the largest volume a set can describe.
   static std::int32_t VolumeSizeBytes(const QString& text);
+  // Opens the set whose first volume is `file` as "Open..." does once a file
+  // is chosen: remembers it and shows its comment, or shows the error.
+  void OpenArchive(const QString& file);
   // The first volume's name for the name chosen in the save dialog.
   static QString FirstVolumeName(const QString& chosen);
 

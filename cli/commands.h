@@ -3,6 +3,7 @@
 // SIGHUP, or a volume not brought).
 #pragma once
 
+#include <istream>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ struct SplitOptions {
   bool clearArchiveFlag = false;
   bool pause = false;
   bool quiet = false;
+  bool overwrite = false;  // replace an existing set (and remove its further volumes the new one does not reach)
   unsigned threads = 0;  // 0: one per core
 };
 
@@ -40,6 +42,10 @@ int RunJoin(const JoinOptions& options);
 int RunTitle(const std::string& archive);
 int RunList(const std::string& archive, bool noPrompt);
 int RunTest(const std::string& archive, bool noPrompt);
+
+// The names of a -T list: one a line, without a trailing CR (lists written on
+// Windows) and without blanks around it; empty and blank lines are skipped.
+std::vector<std::string> ListedNames(std::istream& list);
 
 // "1440K" -> 1,474,560; "0" -> 0; K, M, G are powers of 1024. False when the
 // text is not a size.

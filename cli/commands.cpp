@@ -233,11 +233,12 @@ int RunJoin(const JoinOptions& o) {
   const auto incomplete = static_cast<std::int64_t>(result.incomplete.size());
   if (incomplete > 0) std::cout << " and " << Plural(incomplete, "incomplete file", "incomplete files");
   if (result.passedOver > 0) std::cout << ", passed over " << result.passedOver;
+  if (result.refused > 0) std::cout << " (" << result.refused << " with a warning)";
   if (result.salvaged) std::cout << " (salvaged)";
   else if (!result.setCompleted && !result.stopped) std::cout << " from a set that was not completed";
   std::cout << "\n";
   if (result.stopped) return kStopped;
-  return result.salvaged || !result.setCompleted || incomplete > 0 ? kError : kOk;
+  return result.salvaged || !result.setCompleted || incomplete > 0 || result.refused > 0 ? kError : kOk;
 }
 
 int RunTitle(const std::string& archive) {

@@ -4,6 +4,7 @@
 #include "engine/backup.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <thread>
 
 #include "base/SafeText.h"
@@ -310,7 +311,8 @@ class TBackupFile::BackupRun {
     try {
       volume_ = env_.CreateVolume(name);
     } catch (const IoError& e) {
-      throw EArchiveError(kCannotWriteArchive, e.what());
+      const bool untouched = volumeNumber_ == 1 && e.Code() == EWOULDBLOCK;
+      throw EArchiveError(kCannotWriteArchive, e.what() + std::string(untouched ? "; nothing was written" : ""));
     }
     ownFiles_.Add(volume_->Id());
     // The first volume stays locked to the end: no second split of this set

@@ -60,6 +60,8 @@ struct TRestoreResult {
   std::int32_t created = 0;     // files created
   std::int32_t passedOver = 0;  // file records not restored (the mode, OnRestoreFile, a name passed over for
                                 // safety, a directory that could not be made)
+  std::int32_t refused = 0;     // of those, the ones passed over with a warning (everything but the mode and
+                                // OnRestoreFile): files the user asked for and did not get
   // Targets that may hold only part of their file: the set ended, the restore
   // stopped, or writing failed while they were written. They keep the time
   // they were written at, never the stored one. `created` counts them too.

@@ -98,6 +98,7 @@ class TBackupFile::RestoreRun {
     bool doRestore = false;
     if (!target.ok) {
       Warn(target.warning);
+      ++result_.refused;
     } else {
       platform::TargetStatus status = env_.StatTarget(target.root, target.relative);
       doRestore = Decide(stored.dosTime, status);
@@ -253,6 +254,7 @@ class TBackupFile::RestoreRun {
 
   bool PassOver(const TargetName& target, const std::string& why) {
     Warn(QuotedName(target.name) + " passed over: " + why);
+    ++result_.refused;
     return false;
   }
 

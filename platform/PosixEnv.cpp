@@ -123,8 +123,7 @@ std::unique_ptr<WritableFile> PosixEnv::CreateVolume(const std::string& path) {
       break;
     }
     ::close(fd);
-    throw IoError(path + ": in use by another program (a split or join of this set is running); nothing was written",
-                  error);
+    throw IoError(path + ": in use by another program (a split or join of this set is running)", error);
   }
   if (::ftruncate(fd, 0) != 0) {
     const int error = errno;

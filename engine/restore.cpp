@@ -204,7 +204,7 @@ class TBackupFile::RestoreRun {
   void FinishTarget(bool complete, bool failing) {
     if (!target_) return;
     std::unique_ptr<platform::WritableFile> file = std::move(target_);
-    const std::int64_t written = file->Position();
+    std::int64_t written = file->Position();
     std::string error;
     bool whole = complete;
     try {
@@ -213,7 +213,11 @@ class TBackupFile::RestoreRun {
       whole = false;
       error = e.what();
     }
-    if (!whole) file->MarkIncomplete();
+    if (!whole) {
+      // What reached the disk: after a failed write, less than was handed over.
+      const std::int64_t onDisk = file->MarkIncomplete();
+      if (onDisk >= 0) written = onDisk;
+    }
     try {
       file->Close();
     } catch (const IoError& e) {

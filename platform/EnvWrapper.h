@@ -79,7 +79,7 @@ class WritableFileWrapper : public WritableFile {
   FileId Id() const override { return inner_->Id(); }
   std::unique_ptr<FileLock> HoldLock() override { return inner_->HoldLock(); }
   bool SetDosTime(std::uint32_t dosTime) override { return inner_->SetDosTime(dosTime); }
-  void MarkIncomplete() override { inner_->MarkIncomplete(); }
+  std::int64_t MarkIncomplete() override { return inner_->MarkIncomplete(); }
   void Close() override { inner_->Close(); }
 
  private:

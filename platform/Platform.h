@@ -100,9 +100,10 @@ class WritableFile {
   virtual bool SetDosTime(std::uint32_t dosTime) = 0;
   // Writes out what it can of the buffer and marks the file as one a restore
   // left incomplete (the user.parvex.incomplete extended attribute, which
-  // records its size and time at that moment). Never throws; does nothing
-  // where the mark cannot be kept. A later write makes the mark stale.
-  virtual void MarkIncomplete() = 0;
+  // records its size and time at that moment). Never throws; the mark is left
+  // out where it cannot be kept. A later write makes it stale. Returns the
+  // bytes the file holds on disk (-1 when that cannot be found out).
+  virtual std::int64_t MarkIncomplete() = 0;
   // Writes out the buffer and closes the file. Throws IoError (disk full shows
   // up here at the latest). Safe to call twice; the destructor closes silently.
   virtual void Close() = 0;

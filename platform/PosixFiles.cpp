@@ -218,14 +218,15 @@ class PosixWritableFile final : public WritableFile {
     return ::futimens(fd_, times) == 0;
   }
 
-  void MarkIncomplete() override {
-    if (closed_) return;
+  std::int64_t MarkIncomplete() override {
+    if (closed_) return -1;
     if (failure_ == 0) FlushBuffer();  // a failure stays for Close to report
     struct stat st {};
-    if (::fstat(fd_, &st) != 0) return;
+    if (::fstat(fd_, &st) != 0) return -1;
     std::uint8_t record[kFileRecordSize];
     EncodeFileRecord(st, record);
     ::fsetxattr(fd_, kIncompleteAttribute, record, sizeof record, 0);  // silently, where impossible
+    return static_cast<std::int64_t>(st.st_size);
   }
 
   void Close() override {

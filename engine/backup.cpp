@@ -316,9 +316,11 @@ class TBackupFile::BackupRun {
     }
     ownFiles_.Add(volume_->Id());
     // The first volume stays locked to the end: no second split of this set
-    // can start meanwhile, nor a join read it half written.
+    // can start meanwhile, nor a join read it half written. Not on removable
+    // media, where the next disk takes its place and an open file would keep
+    // the first one from being ejected.
     if (volumeNumber_ == 1) {
-      firstLock_ = volume_->HoldLock();
+      if (!env_.IsRemovable(workDir_)) firstLock_ = volume_->HoldLock();
       holdsFirstVolume_ = true;
     }
     volume_->SetFlushListener([this] {

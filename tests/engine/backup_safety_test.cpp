@@ -131,6 +131,30 @@ TEST_F(BackupSafetyTest, ASecondWriterAndAReaderAreKeptOutWhileASetIsWritten) {
   EXPECT_EQ(test::ReadFile(dir / "out/big"), test::RandomBytes(120000, 3));
 }
 
+// On removable media the next disk takes the first one's place: its lock, and
+// the open file that holds it, end with it, so that the disk can be ejected.
+TEST_F(BackupSafetyTest, TheFirstVolumeIsHeldToTheEndExceptOnRemovableMedia) {
+  test::WriteFile(dir / "big", test::RandomBytes(70000, 10));
+  for (const bool removable : {false, true}) {
+    class MediaEnv : public platform::EnvWrapper {
+     public:
+      explicit MediaEnv(bool removable) : EnvWrapper(platform::Env::Default()), removable_(removable) {}
+      bool IsRemovable(const std::string&) override { return removable_; }
+
+     private:
+      bool removable_;
+    } env(removable);
+    TBackupFile bf(&env);
+    bf.MaxSize = 30000;
+    std::vector<bool> readable;
+    bf.OnNeedDisk = [&](TBackupFile&, std::uint16_t, bool&) {
+      readable.push_back(platform::Env::Default()->OpenForReading(dir / "M.PX")->LockShared());
+    };
+    ASSERT_TRUE(bf.Backup({dir / "big"}, dir / "M.PX").completed);
+    EXPECT_EQ(readable, std::vector<bool>(2, removable)) << removable;
+  }
+}
+
 TEST_F(BackupSafetyTest, AVolumeBeingReadIsNotWrittenOver) {
   test::WriteFile(dir / "big", test::RandomBytes(100000, 5));
   test::WriteFile(dir / "V.002", {'o', 'l', 'd'});

@@ -3,6 +3,7 @@
 // SIGHUP, or a volume not brought).
 #pragma once
 
+#include <istream>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,7 @@ struct SplitOptions {
   bool clearArchiveFlag = false;
   bool pause = false;
   bool quiet = false;
+  bool overwrite = false;  // replace an existing set (and remove its further volumes the new one does not reach)
   unsigned threads = 0;  // 0: one per core
   bool recursive = false;    // -r: folders stand for every file below them
   bool dereference = false;  // -L: links inside folders are stored as what they point to
@@ -59,6 +61,10 @@ class ProgressLine;
 // progress line first), unless told not to or there is no terminal: then an
 // absent volume is an error.
 TVolumeAsker VolumeAsker(bool noPrompt, ProgressLine* progress);
+
+// The names of a -T list: one a line, without a trailing CR (lists written on
+// Windows) and without blanks around it; empty and blank lines are skipped.
+std::vector<std::string> ListedNames(std::istream& list);
 
 // "1440K" -> 1,474,560; "0" -> 0; K, M, G are powers of 1024. False when the
 // text is not a size.

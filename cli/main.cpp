@@ -17,7 +17,9 @@ int main(int argc, char** argv) {
   auto* s = app.add_subcommand("split", "Store files into a volume set");
   s->add_option("ARCHIVE", split.archive, "Name of the first volume (used as given)")->required();
   s->add_option("FILE", split.files, "Files to store; * and ? work in the last component");
-  s->add_option("-T,--files-from", split.filesFrom, "Read further names to store from this file, one a line");
+  s->add_option("-T,--files-from", split.filesFrom,
+                "Read further names to store from this file, one a line (CRLF line ends are fine; blanks around "
+                "a name are dropped: give a name that begins or ends with a blank as an argument, or put ? for it)");
   s->add_option("-t,--title", split.title, "Comment stored in the first volume");
   s->add_option("-s,--volume-size", split.volumeSize,
                 "Size limit of a volume in bytes, or with a K, M or G suffix; 0 = no limit");
@@ -26,6 +28,8 @@ int main(int argc, char** argv) {
   s->add_flag("--clear-archive-flag", split.clearArchiveFlag, "Mark every stored file as stored");
   s->add_flag("--pause", split.pause, "Ask on the terminal before each further volume");
   s->add_flag("-q,--quiet", split.quiet, "No progress display");
+  s->add_flag("--overwrite", split.overwrite,
+              "Replace an existing set of that name, removing its further volumes the new set does not reach");
   s->add_option("--threads", split.threads, "Threads that compress; 0 = one per core, 1 = no extra threads");
 
   s->add_flag("-r,--recursive", split.recursive, "Store every file below each folder named, in byte order");

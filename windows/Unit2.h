@@ -147,8 +147,8 @@ class TForm2 : public QDialog {
   void RunSplit();
   // Asks before a set is written over an existing first volume; true to go on.
   bool MayReplace(const QString& firstVolume);
-  // Removes the further volumes of a replaced set that the new one did not write.
-  void RemoveStaleVolumes(const std::vector<std::string>& oldFurther);
+  // The engine's warnings of the operation just ended, in one box.
+  void ShowWarnings();
   void RunJoin();
   // "Do you want to abort the operation?"; on Yes the engine is told to stop.
   bool AskAbort();
@@ -163,12 +163,11 @@ class TForm2 : public QDialog {
   bool joinFromRemovable_ = false;
   bool closePending_ = false;
   bool askingAbort_ = false;
-  unsigned lastVolume_ = 1;  // the last volume the running split has begun
   bool placed_ = false;
   QString openedArchive_;
   QString openDialogFileName_;  // the open dialog's file name: where it opens next
   QString saveDialogFileName_;
-  QStringList warnings_;  // names the running join passed over, with the reasons
+  QStringList warnings_;  // the engine's warnings of the running operation
   QStringList notStored_;  // names the running split stores nothing for, with the reasons
 };
 

@@ -144,7 +144,7 @@ int RunSplit(const SplitOptions& o) {
                 "volumes that the new set does not reach are removed)");
   }
   std::vector<std::string> files;  // names are taken against the shell's directory
-  if (const int status = CollectFiles(entries, {o.recursive, o.dereference, bf.AbsoluteName(o.archive)}, bf, files);
+  if (const int status = CollectFiles(entries, {o.recursive, o.dereference}, bf, files);
       status != kOk)
     return status;
   bf.Threads = o.threads;

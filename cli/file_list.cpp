@@ -16,7 +16,6 @@
 #include "base/SafeText.h"
 #include "cli/commands.h"
 #include "engine/backup.h"
-#include "engine/format.h"
 
 namespace parvex::cli {
 namespace {
@@ -54,10 +53,9 @@ std::string Joined(const std::string& directory, const std::string& name) {
 // One folder named with -r, walked depth first.
 class TreeWalk {
  public:
-  TreeWalk(const FileListOptions& options, std::vector<std::string>& files) : options_(options), files_(files) {
-    struct stat st {};
-    if (::stat(options.archive.c_str(), &st) == 0) archive_ = {st.st_dev, st.st_ino};
-  }
+  // The set's own volumes are left out by the backup itself, which knows every
+  // volume it writes.
+  TreeWalk(const FileListOptions& options, std::vector<std::string>& files) : options_(options), files_(files) {}
 
   // Adds the regular files below `directory` (whose status is `st`), each
   // folder's entries in byte order. Returns 0 or the exit status of a failure.
@@ -101,10 +99,6 @@ class TreeWalk {
       WarnSpecial(path, st.st_mode);
       return kOk;
     }
-    if (IsVolumeOfSet(path, st)) {
-      Warn(path, "is a volume of the set being written, passed over");
-      return kOk;
-    }
     // Found now rather than half-way through the set.
     if (::access(path.c_str(), R_OK) != 0) {
       return Refuse(kError, path, std::string(": cannot read the file: ") + std::strerror(errno));
@@ -131,20 +125,8 @@ class TreeWalk {
     return kOk;
   }
 
-  // The first volume of the set being written, or one of its further volumes
-  // (an older set of that name, which the split is about to replace).
-  bool IsVolumeOfSet(const std::string& path, const struct stat& st) const {
-    if (std::pair{st.st_dev, st.st_ino} == archive_ || path == options_.archive) return true;
-    const std::size_t dot = path.rfind('.');
-    if (dot == std::string::npos || path.size() - dot != 4) return false;
-    const std::string digits = path.substr(dot + 1);
-    if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) return false;
-    return path == format::WithExtension(options_.archive, digits);
-  }
-
   const FileListOptions& options_;
   std::vector<std::string>& files_;
-  std::pair<dev_t, ino_t> archive_{0, 0};
   std::vector<std::pair<dev_t, ino_t>> above_;  // the folders on the way down
 };
 

@@ -17,7 +17,6 @@ namespace parvex::cli {
 struct FileListOptions {
   bool recursive = false;    // -r: a folder stands for every file below it
   bool dereference = false;  // -L: links inside a tree are stored as what they point to
-  std::string archive;       // the first volume to be written, absolute
 };
 
 // The names for TBackupFile::Backup. Without -r they are the entries made

@@ -23,4 +23,12 @@ inline constexpr std::size_t kShownNameLimit = 256;
 // SafeText(text, kShownNameLimit): a name as messages show it.
 inline std::string ShownName(std::string_view text) { return SafeText(text, kShownNameLimit); }
 
+// ShownName in double quotes, as warnings name a file.
+inline std::string QuotedName(std::string_view text) {
+  std::string quoted(1, '"');  // appended, not added: GCC 12 warns wrongly about "\"" + s
+  quoted += ShownName(text);
+  quoted += '"';
+  return quoted;
+}
+
 }  // namespace parvex

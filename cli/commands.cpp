@@ -9,6 +9,9 @@
 #include <limits>
 
 #include "base/SafeText.h"
+#include "cli/file_list.h"
+#include "cli/inspect_json.h"
+#include "cli/set_progress.h"
 #include "cli/terminal.h"
 #include "engine/backup.h"
 #include "engine/examine.h"
@@ -37,6 +40,12 @@ std::string DosTimeText(std::uint32_t t) {
   return text;
 }
 
+std::string Plural(std::int64_t n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+}  // namespace
+
 // Asks on the terminal for a further volume that is absent, unless told not to
 // (then an absent volume is an error). One that is there is read without a question.
 TVolumeAsker VolumeAsker(bool noPrompt, ProgressLine* progress) {
@@ -49,11 +58,42 @@ TVolumeAsker VolumeAsker(bool noPrompt, ProgressLine* progress) {
   };
 }
 
-std::string Plural(std::int64_t n, const char* one, const char* many) {
-  return std::to_string(n) + " " + (n == 1 ? one : many);
+namespace {
+
+int CheckThreads(unsigned threads) {
+  if (threads <= TBackupFile::MaxThreads()) return kOk;
+  return Fail("--threads " + std::to_string(threads) + ": at most " + std::to_string(TBackupFile::MaxThreads()) +
+              " on this machine (0 = one per core)"),
+         kUsage;
+}
+
+void PrintWarning(ProgressLine& progress, const std::string& text) {
+  progress.Finish();
+  std::cerr << "parvex-cli: warning: " << text << "\n";
+}
+
+// After a failed join: what was restored whole before it.
+void ListRestored(const TRestoreResult& result) {
+  if (result.Complete() <= 0) return;
+  std::cout << "Restored " << Plural(result.Complete(), "file", "files") << " before the error:\n";
+  for (const std::string& name : result.restored) std::cout << "  " << SafeText(name) << "\n";
+  const std::size_t more = static_cast<std::size_t>(result.Complete()) - result.restored.size();
+  if (more > 0) std::cout << "  ... and " << more << " more\n";
 }
 
 }  // namespace
+
+std::vector<std::string> ListedNames(std::istream& list) {
+  std::vector<std::string> names;
+  for (std::string line; std::getline(list, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const std::size_t first = line.find_first_not_of(" \t");
+    if (first == std::string::npos) continue;
+    const std::size_t last = line.find_last_not_of(" \t");
+    names.push_back(line.substr(first, last - first + 1));
+  }
+  return names;
+}
 
 bool ParseSize(const std::string& text, long long& bytes) {
   if (text.empty()) return false;
@@ -77,6 +117,7 @@ bool ParseSize(const std::string& text, long long& bytes) {
 }
 
 int RunSplit(const SplitOptions& o) {
+  if (const int status = CheckThreads(o.threads); status != kOk) return status;
   long long maxSize = 0;
   if (!ParseSize(o.volumeSize, maxSize)) return Fail(std::string("'") + ShownName(o.volumeSize) + "' is not a volume size"), kUsage;
   switch (format::CheckVolumeSize(maxSize)) {
@@ -92,25 +133,29 @@ int RunSplit(const SplitOptions& o) {
   if (!o.filesFrom.empty()) {
     std::ifstream list(o.filesFrom);
     if (!list) return Fail(ShownName(o.filesFrom) + ": cannot read the list of files");
-    for (std::string line; std::getline(list, line);) {
-      if (!line.empty()) entries.push_back(line);
-    }
+    for (std::string& name : ListedNames(list)) entries.push_back(std::move(name));
   }
   if (entries.empty()) return Fail("no files to store"), kUsage;
 
   TBackupFile bf;
-  std::vector<std::string> files;
-  for (const std::string& entry : entries) {
-    files.push_back(bf.AbsoluteName(entry));  // names are taken against the shell's directory
-    if (platform::Env::Default()->FindMatches(files.back()).empty()) return Fail(ShownName(entry) + ": no such file");
+  const bool replacing = platform::Env::Default()->FileExists(bf.AbsoluteName(o.archive));
+  if (replacing && !o.overwrite) {
+    return Fail(ShownName(o.archive) + " already exists: give --overwrite to replace that set (its further " +
+                "volumes that the new set does not reach are removed)");
   }
+  std::vector<std::string> files;  // names are taken against the shell's directory
+  if (const int status = CollectFiles(entries, {o.recursive, o.dereference}, bf, files);
+      status != kOk)
+    return status;
   bf.Threads = o.threads;
   bf.BackupTitle = o.title;
   bf.MaxSize = static_cast<std::int32_t>(maxSize);
   bf.SaveFileID = o.idFiles;
   if (o.incremental) bf.SetBackupMode(bmIncremental);
   if (o.clearArchiveFlag) bf.SetArchiveFlag = true;
+  bf.RemoveOldVolumes = replacing;
   ProgressLine progress(!o.quiet && StderrIsTerminal());
+  bf.Warning = [&](const std::string& text) { PrintWarning(progress, text); };
   bf.OnProgress = [&](TBackupFile& sender, const std::string& name, TPercentage percent, bool&) {
     progress.Update(percent, name, sender.Processed);
   };
@@ -140,9 +185,13 @@ int RunSplit(const SplitOptions& o) {
     std::cout << " (" << ShownName(result.volumes.front().name)
               << (n > 1 ? " ... " + ShownName(result.volumes.back().name) : std::string()) << ")";
   }
-  std::cout << ": " << bf.FileCount << " entries, " << HumanSize(result.bytesIn) << " in, " << HumanSize(out)
-            << " out\n";
-  return result.completed ? kOk : kStopped;
+  std::cout << ": " << Plural(bf.FileCount, "entry", "entries") << ", " << HumanSize(result.bytesIn) << " in, "
+            << HumanSize(out) << " out";
+  if (!result.changed.empty()) std::cout << "; " << Plural(static_cast<std::int64_t>(result.changed.size()), "file", "files")
+                                         << " changed while being stored";
+  std::cout << "\n";
+  if (!result.completed) return kStopped;
+  return result.changed.empty() ? kOk : kError;  // as GNU tar does for a file that changed as it was read
 }
 
 int RunJoin(const JoinOptions& o) {
@@ -158,6 +207,7 @@ int RunJoin(const JoinOptions& o) {
     }
   }
   if (!known) return Fail(std::string("unknown mode '") + ShownName(o.mode) + "'"), kUsage;
+  if (const int status = CheckThreads(o.threads); status != kOk) return status;
   if (!platform::Env::Default()->FileExists(bf.AbsoluteName(o.archive))) {
     return Fail(ShownName(o.archive) + ": no such file");
   }
@@ -170,10 +220,7 @@ int RunJoin(const JoinOptions& o) {
     progress.Update(percent, name, sender.Processed);
   };
   bf.AskForVolume = VolumeAsker(o.noPrompt, &progress);
-  bf.Warning = [&](const std::string& text) {
-    progress.Finish();
-    std::cerr << "parvex-cli: warning: " << text << "\n";
-  };
+  bf.Warning = [&](const std::string& text) { PrintWarning(progress, text); };
   bf.ProcessMessages = [&] {
     if (Interrupted()) bf.Abort();
   };
@@ -182,17 +229,22 @@ int RunJoin(const JoinOptions& o) {
     result = bf.Restore(o.archive, o.dest);
   } catch (const Exception& e) {
     progress.Finish();
-    return FailWith(e);
+    const int status = FailWith(e);
+    ListRestored(bf.LastRestore());
+    return status;
   }
   progress.Finish();
-  std::cout << (result.stopped ? "Stopped after restoring " : "Restored ") << Plural(result.created, "file", "files");
+  // Whole and incomplete files are counted apart: an incomplete one is no success.
+  std::cout << (result.stopped ? "Stopped after restoring " : "Restored ") << Plural(result.Complete(), "file", "files");
+  const auto incomplete = static_cast<std::int64_t>(result.incomplete.size());
+  if (incomplete > 0) std::cout << " and " << Plural(incomplete, "incomplete file", "incomplete files");
   if (result.passedOver > 0) std::cout << ", passed over " << result.passedOver;
-  if (!result.incomplete.empty()) std::cout << ", " << result.incomplete.size() << " of them incomplete";
+  if (result.refused > 0) std::cout << " (" << result.refused << " with a warning)";
   if (result.salvaged) std::cout << " (salvaged)";
   else if (!result.setCompleted && !result.stopped) std::cout << " from a set that was not completed";
   std::cout << "\n";
   if (result.stopped) return kStopped;
-  return result.salvaged ? kError : kOk;
+  return result.salvaged || !result.setCompleted || incomplete > 0 || result.refused > 0 ? kError : kOk;
 }
 
 int RunTitle(const std::string& archive) {
@@ -206,13 +258,14 @@ int RunTitle(const std::string& archive) {
   return kOk;
 }
 
-int RunList(const std::string& archive, bool noPrompt) {
-  InspectOptions options;
-  options.askForVolume = VolumeAsker(noPrompt, nullptr);
-  options.progress = [](std::int64_t) { return !Interrupted(); };
+int RunList(const InspectCommandOptions& o) {
+  if (o.json) return RunInspectJson(o, false);
+  SetProgress progress(TBackupFile().AbsoluteName(o.archive), !o.quiet && StderrIsTerminal(), true);
+  InspectOptions options = ReadingOptions(o, progress, false);
   // Each file is printed as soon as it is known: a set of any size is listed
   // in the same memory.
-  options.onFile = [](const StoredFile& f) {
+  options.onFile = [&progress](const StoredFile& f) {
+    progress.Finish();
     const std::string volumes = f.firstVolume == f.lastVolume
                                     ? std::to_string(f.firstVolume)
                                     : std::to_string(f.firstVolume) + "-" + std::to_string(f.lastVolume);
@@ -221,11 +274,13 @@ int RunList(const std::string& archive, bool noPrompt) {
   };
   SetInfo info;
   try {
-    info = InspectSet(*platform::Env::Default(), archive, options);
+    info = InspectSet(*platform::Env::Default(), o.archive, options);
   } catch (const Exception& e) {
+    progress.Finish();
     std::fflush(stdout);
     return FailWith(e);
   }
+  progress.Finish();
   std::printf("%14lld  %s in %s (%lld bytes stored)", static_cast<long long>(info.dataBytes),
               Plural(info.files, "file", "files").c_str(), Plural(info.volumes, "volume", "volumes").c_str(),
               static_cast<long long>(info.storedBytes));
@@ -235,18 +290,18 @@ int RunList(const std::string& archive, bool noPrompt) {
   return info.ending == SetEnd::kStopped ? kStopped : kOk;
 }
 
-int RunTest(const std::string& archive, bool noPrompt) {
-  InspectOptions options;
-  options.verify = true;
-  options.threads = 0;
-  options.askForVolume = VolumeAsker(noPrompt, nullptr);
-  options.progress = [](std::int64_t) { return !Interrupted(); };
+int RunTest(const InspectCommandOptions& o) {
+  if (o.json) return RunInspectJson(o, true);
+  SetProgress progress(TBackupFile().AbsoluteName(o.archive), !o.quiet && StderrIsTerminal(), false);
+  InspectOptions options = ReadingOptions(o, progress, true);
   SetInfo info;
   try {
-    info = InspectSet(*platform::Env::Default(), archive, options);
+    info = InspectSet(*platform::Env::Default(), o.archive, options);
   } catch (const Exception& e) {
+    progress.Finish();
     return FailWith(e);
   }
+  progress.Finish();
   if (info.ending == SetEnd::kStopped) {
     return Fail("stopped after " + Plural(info.volumes, "volume", "volumes")), kStopped;
   }

@@ -3,8 +3,11 @@
 // SIGHUP, or a volume not brought).
 #pragma once
 
+#include <istream>
 #include <string>
 #include <vector>
+
+#include "engine/volume_request.h"
 
 namespace parvex::cli {
 
@@ -21,7 +24,10 @@ struct SplitOptions {
   bool clearArchiveFlag = false;
   bool pause = false;
   bool quiet = false;
+  bool overwrite = false;  // replace an existing set (and remove its further volumes the new one does not reach)
   unsigned threads = 0;  // 0: one per core
+  bool recursive = false;    // -r: folders stand for every file below them
+  bool dereference = false;  // -L: links inside folders are stored as what they point to
 };
 
 struct JoinOptions {
@@ -38,8 +44,27 @@ struct JoinOptions {
 int RunSplit(const SplitOptions& options);
 int RunJoin(const JoinOptions& options);
 int RunTitle(const std::string& archive);
-int RunList(const std::string& archive, bool noPrompt);
-int RunTest(const std::string& archive, bool noPrompt);
+// list and test.
+struct InspectCommandOptions {
+  std::string archive;
+  bool noPrompt = false;
+  bool quiet = false;  // no progress display
+  bool json = false;   // one JSON document on stdout instead of the text
+};
+
+int RunList(const InspectCommandOptions& options);
+int RunTest(const InspectCommandOptions& options);
+
+class ProgressLine;
+
+// Asks on the terminal for a further volume that is absent (clearing the
+// progress line first), unless told not to or there is no terminal: then an
+// absent volume is an error.
+TVolumeAsker VolumeAsker(bool noPrompt, ProgressLine* progress);
+
+// The names of a -T list: one a line, without a trailing CR (lists written on
+// Windows) and without blanks around it; empty and blank lines are skipped.
+std::vector<std::string> ListedNames(std::istream& list);
 
 // "1440K" -> 1,474,560; "0" -> 0; K, M, G are powers of 1024. False when the
 // text is not a size.

@@ -63,7 +63,8 @@ ProgressLine::ProgressLine(bool enabled)
 void ProgressLine::Update(int percent, const std::string& file, std::int64_t bytesDone) {
   if (!enabled_) return;
   const auto now = std::chrono::steady_clock::now();
-  if (drawn_ && now - last_ < std::chrono::milliseconds(100) && percent < 100) return;
+  // Cleared for a line of output or a question, it comes back at the same pace.
+  if (drawnOnce_ && now - last_ < std::chrono::milliseconds(100) && percent < 100) return;
   last_ = now;
   const double seconds = std::chrono::duration<double>(now - start_).count();
   const double rate = seconds > 0 ? static_cast<double>(bytesDone) / seconds / (1024 * 1024) : 0;
@@ -75,6 +76,7 @@ void ProgressLine::Update(int percent, const std::string& file, std::int64_t byt
                std::string(static_cast<std::size_t>(width - filled), '.').c_str(), percent, rate, name.c_str());
   std::fflush(stderr);
   drawn_ = true;
+  drawnOnce_ = true;
 }
 
 void ProgressLine::Finish() {

@@ -34,6 +34,7 @@ class ProgressLine {
  private:
   bool enabled_;
   bool drawn_ = false;
+  bool drawnOnce_ = false;
   std::chrono::steady_clock::time_point start_;
   std::chrono::steady_clock::time_point last_;
 };

@@ -4,11 +4,14 @@
 #include "engine/backup.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <thread>
 
+#include "base/SafeText.h"
 #include "engine/block_source.h"
 #include "engine/format.h"
 #include "engine/LZRW1KH.h"
+#include "engine/set_files.h"
 
 namespace parvex {
 
@@ -33,6 +36,16 @@ unsigned TBackupFile::EffectiveThreads() const {
   if (Threads != 0) return Threads;
   return std::max(1u, std::thread::hardware_concurrency());
 }
+
+unsigned TBackupFile::MaxThreads() { return std::min(256u, 4 * std::max(1u, std::thread::hardware_concurrency())); }
+
+void TBackupFile::CheckThreads() const {
+  if (Threads > MaxThreads()) {
+    throw Exception(std::to_string(Threads) + " threads are too many: this machine takes at most " +
+                    std::to_string(MaxThreads()) + " (0 = one per core)");
+  }
+}
+
 TBackupFile::~TBackupFile() = default;
 
 void TBackupFile::SetBackupMode(TBackupMode mode) {
@@ -69,9 +82,10 @@ class TBackupFile::BackupRun {
       : o_(owner),
         env_(*owner.env_),
         archive_(owner.AbsoluteName(archiveName)),
-        workDir_(platform::DirectoryPart(archive_)) {}
+        workDir_(platform::DirectoryPart(archive_)),
+        result_(owner.lastBackup_) {}
 
-  TBackupResult Run(const std::vector<std::string>& files) {
+  void Run(const std::vector<std::string>& files) {
     BusyScope busy(o_.busy_);
     const std::vector<std::string> list = Expand(files);
     o_.continue_ = true;
@@ -80,33 +94,76 @@ class TBackupFile::BackupRun {
     o_.TotalSize = 0;
     for (const std::string& name : list) o_.TotalSize += std::max<std::int64_t>(0, env_.FileSize(name));
 
-    volumeNumber_ = 1;
-    if (o_.SaveFileID) StartIdList();
-    OpenVolume();
-    o_.FileCount = static_cast<std::int32_t>(list.size());
-    WriteText(o_.BackupTitle);
-    WriteU32(static_cast<std::uint32_t>(o_.TotalSize));  // low 32 bits
-    WriteU32(static_cast<std::uint32_t>(o_.FileCount));
-    o_.Processed = 0;
+    NoteOwnFiles();
+    try {
+      volumeNumber_ = 1;
+      if (o_.SaveFileID) StartIdList();
+      OpenVolume();
+      o_.FileCount = static_cast<std::int32_t>(list.size());
+      WriteText(o_.BackupTitle);
+      WriteU32(static_cast<std::uint32_t>(o_.TotalSize));  // low 32 bits
+      WriteU32(static_cast<std::uint32_t>(o_.FileCount));
+      o_.Processed = 0;
 
-    source_ = MakeBlockSource(env_, list, o_.EffectiveThreads());
-    SourceFile file;
-    while (o_.continue_ && source_->NextFile(file)) StoreFile(file);
-    source_.reset();  // blocks read ahead of a stop are dropped
+      source_ = MakeBlockSource(env_, list, o_.EffectiveThreads(), &ownFiles_);
+      SourceFile file;
+      while (o_.continue_ && source_->NextFile(file)) StoreFile(file);
+      source_.reset();  // blocks read ahead of a stop are dropped
 
-    if (o_.SaveFileID) SaveIdList();
-    result_.completed = o_.continue_;
-    if (result_.completed) WriteU32(0);  // end record
-    CloseVolume();
+      if (o_.SaveFileID) SaveIdList();
+      result_.completed = o_.continue_;
+      if (result_.completed) WriteU32(0);  // end record
+      CloseVolume();
+    } catch (...) {
+      source_.reset();
+      result_.bytesIn = o_.Processed;
+      RemoveOldVolumes();
+      throw;
+    }
     result_.bytesIn = o_.Processed;
+    RemoveOldVolumes();
     o_.RaiseProgress("", 100);
-    return result_;
   }
 
  private:
+  // The files this backup writes over that are there already: an older set's
+  // volumes under the names this one takes, and its identification files. No
+  // name of the list that is one of them (by device and inode) is read.
+  void NoteOwnFiles() {
+    oldFurther_ = setfiles::FurtherVolumes(env_, archive_);
+    ownFiles_.Add(env_.GetFileId(archive_));
+    for (const std::string& name : oldFurther_) ownFiles_.Add(env_.GetFileId(name));
+    if (!o_.SaveFileID) return;
+    for (unsigned k = 1; k <= setfiles::kLastDistinctVolume; ++k) {
+      const platform::FileId id = env_.GetFileId(workDir_ + fmt::DiskIdFileName(k));
+      if (!id.Valid()) break;
+      ownFiles_.Add(id);
+    }
+  }
+
+  // Only once this backup holds the first volume: a second split that was
+  // refused must not touch the set the first one writes.
+  void RemoveOldVolumes() {
+    if (!o_.RemoveOldVolumes || !holdsFirstVolume_) return;
+    const auto volumes = static_cast<unsigned>(volumeNames_.size());
+    for (const std::string& name : setfiles::RemoveStaleVolumes(env_, oldFurther_, volumes)) {
+      Warn(QuotedName(name) + " of the replaced set could not be removed: remove it by hand, or a join may take it "
+                          "for a volume of the new set");
+    }
+  }
+
+  void Warn(const std::string& text) {
+    if (o_.Warning) o_.Warning(text);
+  }
+
   std::vector<std::string> Expand(const std::vector<std::string>& files) {
     std::vector<std::string> list;
     for (const std::string& entry : files) {
+      if (o_.LiteralNames) {
+        const std::string full = platform::MakeAbsolute(entry, workDir_);
+        if (o_.backupMode_ == bmAll || env_.HasArchiveAttribute(full)) list.push_back(full);
+        continue;
+      }
       const std::string dir = platform::DirectoryPart(entry);
       for (const platform::DirEntry& match : env_.FindMatches(platform::MakeAbsolute(entry, workDir_))) {
         const std::string full = platform::MakeAbsolute(dir + match.name, workDir_);
@@ -117,16 +174,28 @@ class TBackupFile::BackupRun {
   }
 
   void StoreFile(const SourceFile& file) {
+    if (file.own) {
+      result_.leftOut.push_back(file.name);
+      Warn(QuotedName(file.name) + " left out: it is a file this split writes (a volume of the set or an "
+                               "identification file)");
+      return;
+    }
     o_.CurrentFile = Trimmed(file.name);
     WriteText(o_.CurrentFile);
     ++result_.filesStored;
     if (!file.error.empty()) throw EArchiveError(kCannotReadFile, file.error);
     WriteU32(file.dosTime);
     remaining_ = file.size;
+    storedOfFile_ = 0;
     if (o_.SaveFileID) idLines_.push_back(fmt::DiskIdFileLine(o_.CurrentFile, remaining_));
 
     if (remaining_ == 0) WriteEmptySegment();  // so that every file record has its segment
     while (remaining_ > 0 && o_.continue_) WriteSegment();
+    if (remaining_ == 0 && source_->CurrentFileChanged()) {
+      result_.changed.push_back(file.name);
+      Warn(QuotedName(file.name) + " changed while being stored: the set holds the " + std::to_string(storedOfFile_) +
+           (storedOfFile_ == 1 ? " byte" : " bytes") + " read of it, which may not be what the file holds now");
+    }
     // Only a file stored whole loses its archive attribute: a later incremental
     // run must take a file whose storing was stopped or cut short.
     if (o_.SetArchiveFlag && remaining_ == 0) env_.ClearArchiveAttribute(file.name);
@@ -161,6 +230,7 @@ class TBackupFile::BackupRun {
         Write(block.data, block.length);
         segmentLength_ += 4 + block.length;
         remaining_ = block.last ? 0 : remaining_ - static_cast<std::int64_t>(block.inputBytes);
+        storedOfFile_ += static_cast<std::int64_t>(block.inputBytes);
         blocksOnVolume_ = true;
         if (o_.ProcessMessages) o_.ProcessMessages();
         o_.Processed += static_cast<std::int64_t>(block.inputBytes);
@@ -244,9 +314,19 @@ class TBackupFile::BackupRun {
                               " of this set; use a larger volume size");
     }
     try {
-      volume_ = env_.Create(name);
+      volume_ = env_.CreateVolume(name);
     } catch (const IoError& e) {
-      throw EArchiveError(kCannotWriteArchive, e.what());
+      const bool untouched = volumeNumber_ == 1 && e.Code() == EWOULDBLOCK;
+      throw EArchiveError(kCannotWriteArchive, e.what() + std::string(untouched ? "; nothing was written" : ""));
+    }
+    ownFiles_.Add(volume_->Id());
+    // The first volume stays locked to the end: no second split of this set
+    // can start meanwhile, nor a join read it half written. Not on removable
+    // media, where the next disk takes its place and an open file would keep
+    // the first one from being ejected.
+    if (volumeNumber_ == 1) {
+      if (!env_.IsRemovable(workDir_)) firstLock_ = volume_->HoldLock();
+      holdsFirstVolume_ = true;
     }
     volume_->SetFlushListener([this] {
       if (segmentStart_ >= 0) PatchSegmentLength(false);
@@ -281,6 +361,7 @@ class TBackupFile::BackupRun {
     const std::string path = workDir_ + fmt::DiskIdFileName(volumeNumber_);
     try {
       auto file = env_.Create(path);
+      ownFiles_.Add(file->Id());
       file->Write(text.data(), text.size());
       file->Close();
     } catch (const IoError& e) {
@@ -325,10 +406,15 @@ class TBackupFile::BackupRun {
   int blocksSinceLook_ = 0;
   std::vector<std::string> idLines_;
   std::int64_t remaining_ = 0;
+  std::int64_t storedOfFile_ = 0;  // bytes of the current file stored so far
+  OwnFiles ownFiles_;
+  std::vector<std::string> oldFurther_;  // an older set's further volumes, when there were any
+  std::unique_ptr<platform::FileLock> firstLock_;
+  bool holdsFirstVolume_ = false;  // the first volume was created by this backup
   std::int64_t segmentStart_ = -1;  // of the open segment's head; -1 while none is open
   std::int64_t segmentLength_ = 0;  // its complete block records so far
   std::unique_ptr<BlockSource> source_;
-  TBackupResult result_;
+  TBackupResult& result_;
 };
 
 TBackupResult TBackupFile::Backup(const std::vector<std::string>& files, const std::string& archiveName) {
@@ -337,8 +423,11 @@ TBackupResult TBackupFile::Backup(const std::vector<std::string>& files, const s
     throw Exception("Volume size " + std::to_string(MaxSize) + " is too small: a volume must hold at least " +
                     std::to_string(fmt::kMinMaxSize) + " bytes (0 means no limit)");
   }
+  CheckThreads();
+  lastBackup_ = {};
   BackupRun run(*this, archiveName);
-  return run.Run(files);
+  run.Run(files);
+  return lastBackup_;
 }
 
 }  // namespace parvex

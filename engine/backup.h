@@ -47,6 +47,12 @@ struct TBackupResult {
   std::vector<TVolumeWritten> volumes;
   std::int32_t filesStored = 0;  // file records written
   std::int64_t bytesIn = 0;      // file data read and stored
+  // Files that changed while they were stored (stored as far as they were
+  // read: the set is sound, the copy perhaps not what the file is now).
+  std::vector<std::string> changed;
+  // Names of the list that are files this backup writes (its own volumes and
+  // identification files), left out.
+  std::vector<std::string> leftOut;
 };
 
 // What a restore did.
@@ -54,9 +60,16 @@ struct TRestoreResult {
   std::int32_t created = 0;     // files created
   std::int32_t passedOver = 0;  // file records not restored (the mode, OnRestoreFile, a name passed over for
                                 // safety, a directory that could not be made)
-  // Targets that may hold only part of their file: the set ended, or the
-  // restore stopped, while they were written.
+  std::int32_t refused = 0;     // of those, the ones passed over with a warning (everything but the mode and
+                                // OnRestoreFile): files the user asked for and did not get
+  // Targets that may hold only part of their file: the set ended, the restore
+  // stopped, or writing failed while they were written. They keep the time
+  // they were written at, never the stored one. `created` counts them too.
   std::vector<std::string> incomplete;
+  // The targets restored whole, in order: the first kNamesKept of them.
+  static constexpr std::size_t kNamesKept = 1000;
+  std::vector<std::string> restored;
+  std::int32_t Complete() const { return created - static_cast<std::int32_t>(incomplete.size()); }
   bool setCompleted = false;  // the set's end record was reached
   bool stopped = false;       // by Abort, a handler, or a declined volume
   bool salvaged = false;      // salvage read as far as blocks went and stopped at damage
@@ -94,19 +107,33 @@ class TBackupFile {
   // after OnNeedDisk while the volume is still absent. Unset: a backup goes
   // on, a restore opens a volume that is there and fails on one that is absent.
   TVolumeAsker AskForVolume;
-  // Told of each stored name that a restore passes over for safety, and of a
-  // set that ends early. Names in the text are shown safely (SafeText).
+  // Told of what the user should know and the result does not say at once:
+  // a restore's passed-over names (with the reason), incomplete files and a
+  // set that ends early; a backup's files that changed while being stored,
+  // names left out and old volumes that could not be removed. Names in the
+  // text are shown safely (SafeText).
   std::function<void(const std::string& text)> Warning;
+  // Backup: the first volume replaces an older set's. That set's further
+  // volumes (NAME.002, NAME.003 ... for as long as they follow on) that the
+  // new set does not write are removed at the end, however the backup ends,
+  // so that no old volume can ever be read as part of the new set.
+  bool RemoveOldVolumes = false;
   // Restore: read on past a segment whose length is 0 or too long (a set left
   // unfinished by an older version), taking its blocks as far as they parse,
   // and stop there with a warning.
   bool Salvage = false;
+  // Backup: take each name of the list as the one file it names, with no
+  // wildcards (a list made from a directory tree, whose names may hold * or ?).
+  bool LiteralNames = false;
 
   // Threads that compress (backup) or decode (restore) blocks; 0 = one per
   // core, 1 = everything on the calling thread. The bytes written and the
   // events raised are the same for every value.
   unsigned Threads = 0;
   unsigned EffectiveThreads() const;
+  // The most threads an operation takes: four a core, at most 256. More only
+  // cost memory; Backup and Restore refuse them.
+  static unsigned MaxThreads();
 
   // --- Run-time state.
   std::int32_t FileCount = 0;
@@ -115,6 +142,10 @@ class TBackupFile {
   std::string CurrentFile;
   bool Busy() const { return busy_; }
   void Abort() { continue_ = false; }
+  // What the last Backup or Restore did so far, also when it ended with an
+  // exception (the volumes written, the files restored before the failure).
+  const TBackupResult& LastBackup() const { return lastBackup_; }
+  const TRestoreResult& LastRestore() const { return lastRestore_; }
 
   // Stores every file the list names into the set whose first volume is
   // archiveName. `completed` when the set was completed, not when it was
@@ -153,8 +184,12 @@ class TBackupFile {
   // OnNeedDisk when it is set, AskForVolume otherwise (and, when reading, after
   // OnNeedDisk while the volume is absent). Returns the continue flag.
   bool RequestVolume(const TVolumeRequest& request);
+  // Throws Exception for a Threads beyond MaxThreads.
+  void CheckThreads() const;
 
   platform::Env* env_;
+  TBackupResult lastBackup_;
+  TRestoreResult lastRestore_;
   TBackupMode backupMode_ = bmAll;
   bool busy_ = false;
   bool continue_ = false;

@@ -17,14 +17,19 @@ using platform::IoError;
 constexpr std::size_t kChunk = format::kChunkSize;
 
 // Opens the next existing file of the list; the shared first step of both sources.
-bool OpenNext(platform::Env& env, const std::vector<std::string>& names, std::size_t& next, SourceFile& file,
-              std::unique_ptr<platform::ReadableFile>& handle) {
+bool OpenNext(platform::Env& env, const std::vector<std::string>& names, const OwnFiles* own, std::size_t& next,
+              SourceFile& file, std::unique_ptr<platform::ReadableFile>& handle) {
   while (next < names.size()) {
     const std::string& name = names[next++];
-    file = SourceFile{name, 0, 0, ""};
+    file = SourceFile{name, 0, 0, "", false};
     handle.reset();
     try {
       handle = env.OpenForReading(name);
+      if (own && own->Contains(handle->Id())) {
+        file.own = true;
+        handle.reset();
+        return true;
+      }
       file.size = handle->SizeAtOpen();
       file.dosTime = static_cast<std::uint32_t>(handle->DosTimeAtOpen());
     } catch (const IoError& e) {
@@ -41,14 +46,17 @@ bool OpenNext(platform::Env& env, const std::vector<std::string>& names, std::si
 
 class SerialSource : public BlockSource {
  public:
-  SerialSource(platform::Env& env, const std::vector<std::string>& names)
-      : env_(env), names_(names), chunk_(kChunk), block_(kChunk + kCompressSlack) {}
+  SerialSource(platform::Env& env, const std::vector<std::string>& names, const OwnFiles* own)
+      : env_(env), names_(names), own_(own), chunk_(kChunk), block_(kChunk + kCompressSlack) {}
 
   bool NextFile(SourceFile& file) override {
-    if (!OpenNext(env_, names_, next_, file, handle_)) return false;
+    if (!OpenNext(env_, names_, own_, next_, file, handle_)) return false;
     remaining_ = file.size;
+    changed_ = false;
     return true;
   }
+
+  bool CurrentFileChanged() const override { return changed_; }
 
   bool NextBlock(SourceBlock& block) override {
     if (!handle_ || remaining_ <= 0) return false;
@@ -59,22 +67,29 @@ class SerialSource : public BlockSource {
     } catch (const IoError& e) {
       throw EArchiveError(kCannotReadFile, e.what());
     }
-    if (got == 0) {
+    if (got == 0) {  // the file ended before the size it announced
+      changed_ = true;
       handle_.reset();
       return false;
     }
+    changed_ = got < want;
     remaining_ = got < want ? 0 : remaining_ - static_cast<std::int64_t>(got);
     block.length = compressor_.Compress(chunk_.data(), block_.data(), static_cast<std::uint16_t>(got));
     block.data = block_.data();
     block.inputBytes = got;
     block.last = remaining_ == 0;
-    if (block.last) handle_.reset();
+    if (block.last) {
+      changed_ = changed_ || handle_->ChangedSinceOpen();
+      handle_.reset();
+    }
     return true;
   }
 
  private:
   platform::Env& env_;
   const std::vector<std::string> names_;  // a copy: the reader thread may outlive the caller's list
+  const OwnFiles* own_;
+  bool changed_ = false;
   std::size_t next_ = 0;
   std::unique_ptr<platform::ReadableFile> handle_;
   std::int64_t remaining_ = 0;
@@ -91,8 +106,8 @@ class SerialSource : public BlockSource {
 // bounds the memory in use (about 64 KiB a slot).
 class ParallelSource : public BlockSource {
  public:
-  ParallelSource(platform::Env& env, const std::vector<std::string>& names, unsigned threads)
-      : env_(env), names_(names), slots_(std::max<std::size_t>(32, 8 * threads)) {
+  ParallelSource(platform::Env& env, const std::vector<std::string>& names, unsigned threads, const OwnFiles* own)
+      : env_(env), names_(names), own_(own), slots_(std::max<std::size_t>(32, 8 * threads)) {
     for (Slot& slot : slots_) {
       slot.input.resize(kChunk);
       slot.output.resize(kChunk + kCompressSlack);
@@ -118,6 +133,7 @@ class ParallelSource : public BlockSource {
       Slot& slot = Take();
       if (slot.kind == Kind::kFile) {
         file = slot.file;
+        changed_ = false;
         Release();
         return true;
       }
@@ -127,10 +143,15 @@ class ParallelSource : public BlockSource {
     }
   }
 
+  bool CurrentFileChanged() const override { return changed_; }
+
   bool NextBlock(SourceBlock& block) override {
     Slot& slot = Take();
     if (slot.kind == Kind::kFileEnd || slot.kind == Kind::kFile || slot.kind == Kind::kEnd) {
-      if (slot.kind == Kind::kFileEnd) Release();
+      if (slot.kind == Kind::kFileEnd) {
+        changed_ = true;
+        Release();
+      }
       return false;  // a following file's head stays for NextFile
     }
     if (!slot.error.empty()) throw EArchiveError(kCannotReadFile, slot.error);
@@ -138,6 +159,7 @@ class ParallelSource : public BlockSource {
     block.length = slot.length;
     block.inputBytes = slot.inputBytes;
     block.last = slot.last;
+    if (slot.last) changed_ = slot.changed;
     held_ = true;  // the block stays valid until the next call
     return true;
   }
@@ -153,6 +175,7 @@ class ParallelSource : public BlockSource {
     std::size_t inputBytes = 0;
     std::uint16_t length = 0;
     bool last = false;
+    bool changed = false;  // of a file's last chunk: the file changed while it was read
     std::string error;
   };
 
@@ -236,7 +259,7 @@ class ParallelSource : public BlockSource {
     std::size_t next = 0;
     SourceFile file;
     std::unique_ptr<platform::ReadableFile> handle;
-    while (OpenNext(env_, names_, next, file, handle)) {
+    while (OpenNext(env_, names_, own_, next, file, handle)) {
       Slot* head = Claim();
       if (!head) return;
       head->kind = Kind::kFile;
@@ -267,6 +290,7 @@ class ParallelSource : public BlockSource {
         slot->kind = Kind::kChunk;
         slot->inputBytes = got;
         slot->last = remaining == 0;
+        slot->changed = slot->last && (got < want || handle->ChangedSinceOpen());
         Publish(*slot, true);
       }
       // A file's last chunk says it is the last; only a file that ended
@@ -304,6 +328,7 @@ class ParallelSource : public BlockSource {
 
   platform::Env& env_;
   const std::vector<std::string> names_;  // a copy: the reader thread may outlive the caller's list
+  const OwnFiles* own_;
   std::vector<Slot> slots_;
   std::mutex mutex_;
   std::condition_variable slotFreed_, workQueued_, headReady_;
@@ -312,6 +337,7 @@ class ParallelSource : public BlockSource {
   bool stopping_ = false;
   bool readerWaiting_ = false;
   bool held_ = false;
+  bool changed_ = false;  // the consumer's view of the current file
   LzrwCompressor compressor_;  // the consumer's own
   std::thread reader_;
   std::vector<std::thread> workers_;
@@ -320,9 +346,9 @@ class ParallelSource : public BlockSource {
 }  // namespace
 
 std::unique_ptr<BlockSource> MakeBlockSource(platform::Env& env, const std::vector<std::string>& names,
-                                             unsigned threads) {
-  if (threads <= 1) return std::make_unique<SerialSource>(env, names);
-  return std::make_unique<ParallelSource>(env, names, threads);
+                                             unsigned threads, const OwnFiles* own) {
+  if (threads <= 1) return std::make_unique<SerialSource>(env, names, own);
+  return std::make_unique<ParallelSource>(env, names, threads, own);
 }
 
 }  // namespace parvex

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,29 @@ struct SourceFile {
   std::int64_t size = 0;      // at the moment the file was opened
   std::uint32_t dosTime = 0;
   std::string error;          // not empty: the file could not be opened
+  bool own = false;           // one of the files the backup writes: not read
+};
+
+// The files a backup writes (its volumes and identification files), by device
+// and inode: a name of the list that is one of them is never read, whatever
+// it is called. Added to by the backup, asked by the reader thread.
+class OwnFiles {
+ public:
+  void Add(platform::FileId id) {
+    if (!id.Valid()) return;
+    std::lock_guard lock(mutex_);
+    ids_.push_back(id);
+  }
+  bool Contains(platform::FileId id) const {
+    std::lock_guard lock(mutex_);
+    for (const platform::FileId& own : ids_)
+      if (own == id) return true;
+    return false;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<platform::FileId> ids_;
 };
 
 struct SourceBlock {
@@ -37,10 +61,14 @@ class BlockSource {
   // The next block of the current file; false when the file has no more data.
   // Throws EArchiveError("Cannot read file", ...) when reading fails.
   virtual bool NextBlock(SourceBlock& block) = 0;
+  // After the current file's last block (or a NextBlock that found no more):
+  // whether the file changed while it was read (it ended before its size at
+  // opening, or its size or time differ at the end).
+  virtual bool CurrentFileChanged() const = 0;
 };
 
-// threads <= 1: the serial source.
+// threads <= 1: the serial source. `own` may be null.
 std::unique_ptr<BlockSource> MakeBlockSource(platform::Env& env, const std::vector<std::string>& names,
-                                             unsigned threads);
+                                             unsigned threads, const OwnFiles* own);
 
 }  // namespace parvex

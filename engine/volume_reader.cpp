@@ -2,6 +2,7 @@
 #include "engine/volume_reader.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "base/SafeText.h"
@@ -13,6 +14,14 @@ void VolumeReader::Open(platform::Env& env, const std::string& name) {
   file_.reset();
   name_ = name;
   file_ = env.OpenForReading(name);
+  // A split holds its volumes (and its first volume throughout) locked: a set
+  // being written is not read half done.
+  if (!file_->LockShared()) {
+    file_.reset();
+    throw platform::IoError(ShownName(name) + ": being written by another program (a split of this set is "
+                                              "running); try again when it has finished",
+                            EWOULDBLOCK);
+  }
   size_ = file_->Size();
   offset_ = 0;
   head_ = tail_ = 0;

@@ -22,7 +22,8 @@ class VolumeReader {
   VolumeReader(const VolumeReader&) = delete;
   VolumeReader& operator=(const VolumeReader&) = delete;
 
-  // Opens `name`; throws IoError when it cannot be opened.
+  // Opens `name` and takes a shared lock on it; throws IoError when it cannot
+  // be opened, or (EWOULDBLOCK) while a split holds it.
   void Open(platform::Env& env, const std::string& name);
   void Close() { file_.reset(); }
   bool IsOpen() const { return file_ != nullptr; }

@@ -24,7 +24,28 @@ namespace parvex::platform {
 // (for example "/media/usb/DOCS.002: No space left on device").
 class IoError : public Exception {
  public:
-  using Exception::Exception;
+  explicit IoError(const std::string& message, int code = 0) : Exception(message), code_(code) {}
+  // The errno of the failure (ELOOP, EXDEV, ENOSPC ...); 0 when none applies.
+  int Code() const { return code_; }
+
+ private:
+  int code_;
+};
+
+// A file as the file system knows it, whatever name it is reached by: its
+// device and inode. Two names of one file (a hard link, a symbolic link, a
+// relative and an absolute spelling) give the same id.
+struct FileId {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  bool Valid() const { return device != 0 || inode != 0; }
+  bool operator==(const FileId&) const = default;
+};
+
+// Holds an advisory lock on a file until it goes.
+class FileLock {
+ public:
+  virtual ~FileLock() = default;
 };
 
 // A file opened for reading, sharing allowed with any other access.
@@ -41,6 +62,14 @@ class ReadableFile {
   // (known without a further call to the system).
   virtual std::int64_t SizeAtOpen() const = 0;
   virtual std::int32_t DosTimeAtOpen() const = 0;
+  virtual FileId Id() const = 0;  // known at opening
+  // Whether the file's size or modification time differ from those at opening
+  // (it was written to meanwhile). One look at the file system.
+  virtual bool ChangedSinceOpen() = 0;
+  // Takes a shared lock (flock) on the file without waiting, held until the
+  // file is closed. False when another open of the file holds an exclusive one
+  // (a set being written); true also where the file system has no locks.
+  virtual bool LockShared() = 0;
 };
 
 // A file opened for writing, with its writes buffered.
@@ -61,9 +90,40 @@ class WritableFile {
   // room goes on. The listener may call WriteAt; an IoError it throws leaves
   // through the Write that flushed.
   virtual void SetFlushListener(std::function<void()> listener) = 0;
+  virtual FileId Id() const = 0;  // known at opening
+  // For a file made by CreateVolume: keeps its lock after Close, until the
+  // returned object goes. Null for a file that holds no lock.
+  virtual std::unique_ptr<FileLock> HoldLock() = 0;
+  // Writes out the buffer, then sets the modification and access times from
+  // an MS-DOS local date-time through the open file (no name is looked up
+  // again). False when setting them fails; throws IoError when writing does.
+  virtual bool SetDosTime(std::uint32_t dosTime) = 0;
+  // Writes out what it can of the buffer and marks the file as one a restore
+  // left incomplete (the user.parvex.incomplete extended attribute, which
+  // records its size and time at that moment). Never throws; the mark is left
+  // out where it cannot be kept. A later write makes it stale. Returns the
+  // bytes the file holds on disk (-1 when that cannot be found out).
+  virtual std::int64_t MarkIncomplete() = 0;
   // Writes out the buffer and closes the file. Throws IoError (disk full shows
   // up here at the latest). Safe to call twice; the destructor closes silently.
   virtual void Close() = 0;
+};
+
+// What a restore finds where it is to write a file.
+enum class TargetKind {
+  kAbsent,
+  kFile,         // a regular file
+  kDirectory,
+  kLink,         // a symbolic link, wherever it leads (or none)
+  kOther,        // a device, pipe or socket
+  kUnreachable,  // a directory on the way is missing for good: see `why`
+};
+struct TargetStatus {
+  TargetKind kind = TargetKind::kAbsent;
+  std::int32_t dosTime = -1;      // kFile: its MS-DOS modification time
+  FileId id;                      // kFile
+  bool markedIncomplete = false;  // kFile: it carries a restore's incomplete mark that still fits it
+  std::string why;                // kUnreachable: which directory, and why
 };
 
 struct DirEntry {
@@ -98,6 +158,34 @@ class Env {
   virtual std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) = 0;
   // Creates the file, replacing an existing one. Throws IoError.
   virtual std::unique_ptr<WritableFile> Create(const std::string& path) = 0;
+  // Creates a volume: opens or creates the file, takes an exclusive lock on it
+  // (flock) without waiting and only then empties it, so that a file another
+  // split or join holds is never touched. Throws IoError (code EWOULDBLOCK,
+  // the message saying the file is in use) when another open of the file holds
+  // a lock; where the file system has no locks the volume is written without.
+  // The lock lasts until the file is closed (see WritableFile::HoldLock).
+  virtual std::unique_ptr<WritableFile> CreateVolume(const std::string& path) = 0;
+  // The id of the file `path` names (following links); invalid when none.
+  virtual FileId GetFileId(const std::string& path) = 0;
+
+  // --- Writing a restored file. `root` is a destination directory (the user's:
+  // a link in its own name is followed) and `relative` a '/'-separated name
+  // below it; no name is ever resolved outside root, and no symbolic link is
+  // followed out of it (openat2 with RESOLVE_BENEATH where the kernel has it,
+  // else a walk that follows no link at all). With an empty root, `relative`
+  // is an absolute name whose directories are followed as they are. In both
+  // cases the last component is never followed: nothing is written, created
+  // or re-dated through a symbolic link.
+  virtual TargetStatus StatTarget(const std::string& root, const std::string& relative) = 0;
+  // Creates `directory` (relative, as above; "" is root itself) and every
+  // missing directory on the way, with root and its parents for an empty or
+  // absent root. "" when it exists afterwards, else why not (naming the
+  // directory).
+  virtual std::string CreateTargetDirectories(const std::string& root, const std::string& directory) = 0;
+  // Creates or empties the regular file and drops an incomplete mark it
+  // carried. Throws IoError: ELOOP for a symbolic link in its place, EXDEV for
+  // a name that would leave root, EISDIR, EACCES, ENAMETOOLONG and the like.
+  virtual std::unique_ptr<WritableFile> CreateTarget(const std::string& root, const std::string& relative) = 0;
   // Opens an existing file for writing at its end. Throws IoError.
   virtual std::unique_ptr<WritableFile> OpenForAppend(const std::string& path) = 0;
 

@@ -5,6 +5,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/xattr.h>
@@ -20,23 +21,10 @@
 namespace parvex::platform {
 namespace {
 
-// The archive attribute's record of the file as it was when last stored:
-//   1 byte version (1), 8 bytes modification time (seconds),
-//   4 bytes its nanoseconds, 8 bytes size; integers little-endian.
+// The archive attribute: the record (EncodeFileRecord) of the file as it was
+// when last stored.
 constexpr const char* kArchivedAttribute = "user.parvex.archived";
-constexpr std::uint8_t kArchiveRecordVersion = 1;
-constexpr std::size_t kArchiveRecordSize = 1 + 8 + 4 + 8;
-
-void EncodeFixed(std::uint8_t* out, std::uint64_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out[i] = static_cast<std::uint8_t>(value >> (8 * i));
-}
-
-void EncodeArchiveRecord(const struct stat& st, std::uint8_t* out) {
-  out[0] = kArchiveRecordVersion;
-  EncodeFixed(out + 1, static_cast<std::uint64_t>(st.st_mtim.tv_sec), 8);
-  EncodeFixed(out + 9, static_cast<std::uint64_t>(st.st_mtim.tv_nsec), 4);
-  EncodeFixed(out + 13, static_cast<std::uint64_t>(st.st_size), 8);
-}
+constexpr std::size_t kArchiveRecordSize = kFileRecordSize;
 
 bool HasWildcard(const std::string& mask) { return mask.find_first_of("*?") != std::string::npos; }
 
@@ -121,6 +109,36 @@ std::unique_ptr<ReadableFile> PosixEnv::OpenForReading(const std::string& path) 
 
 std::unique_ptr<WritableFile> PosixEnv::Create(const std::string& path) { return OpenPosixWritable(path, false); }
 
+std::unique_ptr<WritableFile> PosixEnv::CreateVolume(const std::string& path) {
+  // Not O_TRUNC: a volume someone else holds must not lose a byte before the
+  // lock has said so.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) ThrowIoError(path, errno);
+  bool locked = true;
+  while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EINTR) continue;
+    const int error = errno;
+    if (error != EWOULDBLOCK) {  // ENOLCK, EINVAL ...: no locks on this file system
+      locked = false;
+      break;
+    }
+    ::close(fd);
+    throw IoError(path + ": in use by another program (a split or join of this set is running)", error);
+  }
+  if (::ftruncate(fd, 0) != 0) {
+    const int error = errno;
+    ::close(fd);
+    ThrowIoError(path, error);
+  }
+  return AdoptPosixWritable(fd, path, 0, locked);
+}
+
+FileId PosixEnv::GetFileId(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return {};
+  return IdOf(st);
+}
+
 std::unique_ptr<WritableFile> PosixEnv::OpenForAppend(const std::string& path) {
   return OpenPosixWritable(path, true);
 }
@@ -145,7 +163,7 @@ bool PosixEnv::HasArchiveAttribute(const std::string& path) {
   const ssize_t n = ::getxattr(path.c_str(), kArchivedAttribute, stored, sizeof stored);
   if (n != static_cast<ssize_t>(kArchiveRecordSize)) return true;
   std::uint8_t current[kArchiveRecordSize] = {};
-  EncodeArchiveRecord(st, current);
+  EncodeFileRecord(st, current);
   return !std::equal(current, current + kArchiveRecordSize, stored);
 }
 
@@ -153,7 +171,7 @@ void PosixEnv::ClearArchiveAttribute(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return;
   std::uint8_t record[kArchiveRecordSize] = {};
-  EncodeArchiveRecord(st, record);
+  EncodeFileRecord(st, record);
   // Without user extended attributes (ENOTSUP) or the right to set them
   // (EACCES, EPERM, EROFS) the file simply keeps its attribute.
   ::setxattr(path.c_str(), kArchivedAttribute, record, sizeof record, 0);

@@ -17,6 +17,11 @@ class PosixEnv : public Env {
   bool RemoveFile(const std::string& path) override;
   std::unique_ptr<ReadableFile> OpenForReading(const std::string& path) override;
   std::unique_ptr<WritableFile> Create(const std::string& path) override;
+  std::unique_ptr<WritableFile> CreateVolume(const std::string& path) override;
+  FileId GetFileId(const std::string& path) override;
+  TargetStatus StatTarget(const std::string& root, const std::string& relative) override;
+  std::string CreateTargetDirectories(const std::string& root, const std::string& directory) override;
+  std::unique_ptr<WritableFile> CreateTarget(const std::string& root, const std::string& relative) override;
   std::unique_ptr<WritableFile> OpenForAppend(const std::string& path) override;
   std::int32_t GetDosFileTime(const std::string& path) override;
   bool SetDosFileTime(const std::string& path, std::uint32_t dosTime) override;

@@ -4,7 +4,9 @@
 #include "platform/PosixFiles.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -20,10 +22,26 @@ namespace {
   return result == 0 ? std::string(buffer) : std::string("Unknown error");
 }
 
-std::string ErrorText(int error) {
-  char buffer[256] = {};
-  return PickErrorText(strerror_r(error, buffer, sizeof buffer), buffer);
+void EncodeFixed(std::uint8_t* out, std::uint64_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out[i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
+
+bool SameState(const struct stat& a, const struct stat& b) {
+  return a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+// A lock that outlives the file it was taken through: a second descriptor of
+// the same open file, which flock counts as the same holder.
+class DescriptorLock final : public FileLock {
+ public:
+  explicit DescriptorLock(int fd) : fd_(fd) {}
+  ~DescriptorLock() override { ::close(fd_); }
+  DescriptorLock(const DescriptorLock&) = delete;
+  DescriptorLock& operator=(const DescriptorLock&) = delete;
+
+ private:
+  int fd_;
+};
 
 // The largest piece handed to one read or write; Linux moves at most about 2 GiB
 // per call anyway.
@@ -63,7 +81,7 @@ int PwriteAll(int fd, std::int64_t offset, const std::byte* data, std::size_t n)
 class PosixReadableFile final : public ReadableFile {
  public:
   PosixReadableFile(int fd, std::string path, const struct stat& st)
-      : fd_(fd), path_(std::move(path)), sizeAtOpen_(static_cast<std::int64_t>(st.st_size)),
+      : fd_(fd), path_(std::move(path)), atOpen_(st), sizeAtOpen_(static_cast<std::int64_t>(st.st_size)),
         dosTimeAtOpen_(static_cast<std::int32_t>(ToDosTime(st.st_mtim.tv_sec))) {}
   ~PosixReadableFile() override { ::close(fd_); }
   PosixReadableFile(const PosixReadableFile&) = delete;
@@ -97,10 +115,25 @@ class PosixReadableFile final : public ReadableFile {
 
   std::int64_t SizeAtOpen() const override { return sizeAtOpen_; }
   std::int32_t DosTimeAtOpen() const override { return dosTimeAtOpen_; }
+  FileId Id() const override { return IdOf(atOpen_); }
+
+  bool ChangedSinceOpen() override {
+    struct stat now {};
+    return ::fstat(fd_, &now) != 0 || !SameState(now, atOpen_);
+  }
+
+  bool LockShared() override {
+    while (::flock(fd_, LOCK_SH | LOCK_NB) != 0) {
+      if (errno == EINTR) continue;
+      return errno != EWOULDBLOCK;  // ENOLCK, EINVAL ...: a file system without locks
+    }
+    return true;
+  }
 
  private:
   int fd_;
   std::string path_;
+  struct stat atOpen_;
   std::int64_t sizeAtOpen_;
   std::int32_t dosTimeAtOpen_;
 };
@@ -109,11 +142,15 @@ class PosixReadableFile final : public ReadableFile {
 // every later Write, WriteAt and the Close report it again.
 class PosixWritableFile final : public WritableFile {
  public:
-  PosixWritableFile(int fd, std::string path, std::int64_t start)
+  PosixWritableFile(int fd, std::string path, std::int64_t start, bool locked)
       : fd_(fd),
         path_(std::move(path)),
         buffer_(std::make_unique_for_overwrite<std::byte[]>(kWriteBufferSize)),
-        bufferStart_(start) {}
+        bufferStart_(start),
+        locked_(locked) {
+    struct stat st {};
+    if (::fstat(fd_, &st) == 0) id_ = IdOf(st);
+  }
 
   ~PosixWritableFile() override {
     if (closed_) return;
@@ -165,6 +202,32 @@ class PosixWritableFile final : public WritableFile {
   std::int64_t Position() const override { return bufferStart_ + static_cast<std::int64_t>(buffered_); }
   std::size_t Pending() const override { return buffered_; }
   void SetFlushListener(std::function<void()> listener) override { flushListener_ = std::move(listener); }
+  FileId Id() const override { return id_; }
+
+  std::unique_ptr<FileLock> HoldLock() override {
+    if (!locked_ || closed_) return nullptr;
+    const int copy = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
+    return copy < 0 ? nullptr : std::make_unique<DescriptorLock>(copy);
+  }
+
+  bool SetDosTime(std::uint32_t dosTime) override {
+    CheckUsable();
+    Fail(FlushBuffer());
+    const std::time_t t = FromDosTime(dosTime);
+    const struct timespec times[2] = {{t, 0}, {t, 0}};  // access, modification
+    return ::futimens(fd_, times) == 0;
+  }
+
+  std::int64_t MarkIncomplete() override {
+    if (closed_) return -1;
+    if (failure_ == 0) FlushBuffer();  // a failure stays for Close to report
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) return -1;
+    std::uint8_t record[kFileRecordSize];
+    EncodeFileRecord(st, record);
+    ::fsetxattr(fd_, kIncompleteAttribute, record, sizeof record, 0);  // silently, where impossible
+    return static_cast<std::int64_t>(st.st_size);
+  }
 
   void Close() override {
     if (closed_) return;
@@ -209,12 +272,39 @@ class PosixWritableFile final : public WritableFile {
   std::size_t buffered_ = 0;
   int failure_ = 0;
   bool closed_ = false;
+  bool locked_;
+  FileId id_;
   std::function<void()> flushListener_;
 };
 
 }  // namespace
 
-void ThrowIoError(const std::string& path, int error) { throw IoError(path + ": " + ErrorText(error)); }
+std::string ErrorText(int error) {
+  char buffer[256] = {};
+  return PickErrorText(strerror_r(error, buffer, sizeof buffer), buffer);
+}
+
+void ThrowIoError(const std::string& path, int error) { throw IoError(path + ": " + ErrorText(error), error); }
+
+void EncodeFileRecord(const struct stat& st, std::uint8_t* out) {
+  out[0] = 1;  // version
+  EncodeFixed(out + 1, static_cast<std::uint64_t>(st.st_mtim.tv_sec), 8);
+  EncodeFixed(out + 9, static_cast<std::uint64_t>(st.st_mtim.tv_nsec), 4);
+  EncodeFixed(out + 13, static_cast<std::uint64_t>(st.st_size), 8);
+}
+
+bool FileRecordMatches(int fd, const char* name, const struct stat& st) {
+  // One byte more than a record, so that a longer foreign value reads as stale.
+  std::uint8_t stored[kFileRecordSize + 1] = {};
+  if (::fgetxattr(fd, name, stored, sizeof stored) != static_cast<ssize_t>(kFileRecordSize)) return false;
+  std::uint8_t current[kFileRecordSize];
+  EncodeFileRecord(st, current);
+  return std::equal(current, current + kFileRecordSize, stored);
+}
+
+FileId IdOf(const struct stat& st) {
+  return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
 
 std::unique_ptr<ReadableFile> OpenPosixReadable(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -245,7 +335,11 @@ std::unique_ptr<WritableFile> OpenPosixWritable(const std::string& path, bool ap
     }
     start = end < 0 ? 0 : static_cast<std::int64_t>(end);
   }
-  return std::make_unique<PosixWritableFile>(fd, path, start);
+  return std::make_unique<PosixWritableFile>(fd, path, start, false);
+}
+
+std::unique_ptr<WritableFile> AdoptPosixWritable(int fd, const std::string& path, std::int64_t start, bool locked) {
+  return std::make_unique<PosixWritableFile>(fd, path, start, locked);
 }
 
 }  // namespace parvex::platform

@@ -18,7 +18,6 @@
 #include <limits>
 
 #include "controls/BriskBtn1.h"
-#include "engine/set_files.h"
 #include "engine/format.h"
 #include "windows/DirectoryEdit.h"
 #include "windows/Dialogs.h"
@@ -167,6 +166,7 @@ void TForm2::SpeedButton2Click() {
 
 void TForm2::BriskButton11Click() {
   if (Running() || BF1.Busy()) return;
+  warnings_.clear();
   try {
     if (TextListBox1->count() == 0)
       Dialogs()->MessageBox(this, QStringLiteral("Please select files first!"), TDialogs::miError, TDialogs::mbOK);
@@ -174,6 +174,7 @@ void TForm2::BriskButton11Click() {
       RunSplit();
   } catch (const std::exception& e) {
     ShowError(QString::fromLocal8Bit(e.what()));
+    ShowWarnings();
   }
   // Also after a failure: the engine is no longer busy, and a Cancel button
   // left on would close the window instead of stopping anything.
@@ -201,24 +202,24 @@ void TForm2::RunSplit() {
   // The dialog asked about the name typed; ".PX" makes it another one.
   const bool replacing = env_->FileExists(archive);
   if (replacing && !MayReplace(first)) return;
-  const std::vector<std::string> oldFurther =
-      replacing ? parvex::setfiles::FurtherVolumes(*env_, archive) : std::vector<std::string>();
+  // The engine removes the old set's further volumes that the new one does
+  // not write, however the split ends.
+  BF1.RemoveOldVolumes = replacing;
   TargetIsFloppy = env_->IsRemovable(parvex::platform::DirectoryPart(archive));
   const QStringList lines = TextListBox1->lines();
   notStored_ = unit2::NotStoredNames(*env_, lines, QFileInfo(first).absolutePath());
   std::vector<std::string> files;
   for (const QString& line : lines) files.push_back(FileBytes(line));
   bool completed = false;
-  lastVolume_ = 1;
   {
     RunningOperation running(*this, opSplit);
     completed = BF1.Backup(files, archive).completed;
   }
-  RemoveStaleVolumes(oldFurther);
   if (!notStored_.isEmpty())
     Dialogs()->MessageBox(this, unit2::NameList(QStringLiteral("Not stored:"), notStored_), TDialogs::miWarning,
                           TDialogs::mbOK);
   notStored_.clear();
+  ShowWarnings();
   Dialogs()->ShowMessage(this, completed ? QStringLiteral("Operation sucessful")
                                          : QStringLiteral("Operation failed or aborted"));
 }
@@ -229,15 +230,11 @@ bool TForm2::MayReplace(const QString& firstVolume) {
                                TDialogs::miConfirmation, TDialogs::mbYesNo) == TDialogs::idYes;
 }
 
-void TForm2::RemoveStaleVolumes(const std::vector<std::string>& oldFurther) {
-  if (oldFurther.empty()) return;
-  const std::vector<std::string> left = parvex::setfiles::RemoveStaleVolumes(*env_, oldFurther, lastVolume_);
-  if (left.empty()) return;
-  QStringList names;
-  for (const std::string& name : left) names << QFile::decodeName(QByteArray::fromStdString(name));
-  Dialogs()->MessageBox(this, unit2::NameList(QStringLiteral("Volumes of the replaced set that could not be removed:"),
-                                              names),
-                        TDialogs::miWarning, TDialogs::mbOK);
+void TForm2::ShowWarnings() {
+  if (warnings_.isEmpty()) return;
+  const QString text = unit2::NameList(QString(), warnings_);
+  warnings_.clear();
+  Dialogs()->MessageBox(this, text, TDialogs::miWarning, TDialogs::mbOK);
 }
 
 void TForm2::SpeedButton3Click() {
@@ -277,7 +274,11 @@ void TForm2::BriskButton13Click() {
   const QStringList files = Dialogs()->GetOpenFileNames(this, InitialFolder(), kParvexFilesFilter);
   if (files.isEmpty()) return;
   openDialogFileName_ = files.first();
-  const QString chosen = files.first();
+  OpenArchive(files.first());
+}
+
+void TForm2::OpenArchive(const QString& chosen) {
+  if (Running() || BF1.Busy()) return;
   // Only a set whose comment could be read is remembered: the window never
   // shows one set's comment and joins another file.
   openedArchive_.clear();
@@ -311,14 +312,15 @@ void TForm2::BriskButton14Click() {
   try {
     RunJoin();
   } catch (const std::exception& e) {
-    ShowError(QString::fromLocal8Bit(e.what()));
+    // The files restored whole before the failure are safe to use: say which.
+    QString text = QString::fromLocal8Bit(e.what());
+    QStringList restored;
+    for (const std::string& name : BF1.LastRestore().restored) restored << QFile::decodeName(QByteArray::fromStdString(name));
+    if (!restored.isEmpty()) text += QStringLiteral("\n\n") + unit2::NameList(QStringLiteral("Restored before the error:"), restored);
+    ShowError(text);
   }
   ProgressBar1->setVisible(false);
-  if (!warnings_.isEmpty()) {
-    const QString text = unit2::NameList(QString(), warnings_);
-    warnings_.clear();
-    Dialogs()->MessageBox(this, text, TDialogs::miWarning, TDialogs::mbOK);
-  }
+  ShowWarnings();
   if (closePending_) {
     closePending_ = false;
     close();
@@ -332,15 +334,13 @@ void TForm2::RunJoin() {
   BF1.Restore(archive, FileBytes(dir1->text()));
 }
 
-void TForm2::BF1NeedDisk(parvex::TBackupFile&, std::uint16_t diskId, bool& Continue) {
+void TForm2::BF1NeedDisk(parvex::TBackupFile&, std::uint16_t, bool& Continue) {
   // Only someone who has to change disks is asked; on a fixed disk the next
   // volume is simply there.
   const bool ask = running_ == opJoin ? joinFromRemovable_ : TargetIsFloppy;
   if (ask)
     Continue = Dialogs()->MessageBox(this, QStringLiteral("Insert next disk!"), TDialogs::miInformation,
                                      TDialogs::mbOK) == TDialogs::idOk;
-  // The engine begins the volume asked for unless told to stop.
-  if (running_ == opSplit && Continue) lastVolume_ = diskId;
 }
 
 void TForm2::BF1Progress(parvex::TBackupFile&, const std::string&, parvex::TPercentage percent, bool&) {

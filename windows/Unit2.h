@@ -106,6 +106,9 @@ class TForm2 : public QDialog {
   // no integer, and with the size asked for (in KB) for a negative one and for
   // one beyond the largest volume a set can describe.
   static std::int32_t VolumeSizeBytes(const QString& text);
+  // Opens the set whose first volume is `file` as "Open..." does once a file
+  // is chosen: remembers it and shows its comment, or shows the error.
+  void OpenArchive(const QString& file);
   // The first volume's name for the name chosen in the save dialog.
   static QString FirstVolumeName(const QString& chosen);
 
@@ -144,8 +147,8 @@ class TForm2 : public QDialog {
   void RunSplit();
   // Asks before a set is written over an existing first volume; true to go on.
   bool MayReplace(const QString& firstVolume);
-  // Removes the further volumes of a replaced set that the new one did not write.
-  void RemoveStaleVolumes(const std::vector<std::string>& oldFurther);
+  // The engine's warnings of the operation just ended, in one box.
+  void ShowWarnings();
   void RunJoin();
   // "Do you want to abort the operation?"; on Yes the engine is told to stop.
   bool AskAbort();
@@ -160,12 +163,11 @@ class TForm2 : public QDialog {
   bool joinFromRemovable_ = false;
   bool closePending_ = false;
   bool askingAbort_ = false;
-  unsigned lastVolume_ = 1;  // the last volume the running split has begun
   bool placed_ = false;
   QString openedArchive_;
   QString openDialogFileName_;  // the open dialog's file name: where it opens next
   QString saveDialogFileName_;
-  QStringList warnings_;  // names the running join passed over, with the reasons
+  QStringList warnings_;  // the engine's warnings of the running operation
   QStringList notStored_;  // names the running split stores nothing for, with the reasons
 };
 

@@ -3,20 +3,30 @@
 #include <QApplication>
 #include <QIcon>
 #include <QMessageBox>
+#include <QTimer>
 
+#include <cstdio>
 #include <exception>
 
+#include "base/Version.h"
 #include "windows/ScaleFactors.h"
+#include "windows/StartArguments.h"
 #include "windows/Un_SysInfo.h"
 #include "windows/Unit1.h"
 #include "windows/Unit2.h"
 #include "windows/Unit3.h"
 
 int main(int argc, char* argv[]) {
+  if (const int status = startup::AnswerInfoOptions(argc, argv); status >= 0) return status;
   scaling::RoundScaleFactors();
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Parvex"));
-  QApplication::setApplicationVersion(QStringLiteral("1.30"));
+  QApplication::setApplicationVersion(QString::fromLatin1(parvex::kProgramVersion));
+  QString archive, error;
+  if (!startup::ParseArguments(QApplication::arguments().mid(1), archive, error)) {
+    std::fprintf(stderr, "parvex: %s\n", error.toLocal8Bit().constData());
+    return 2;
+  }
   // Ties the windows to the installed desktop entry and its icon.
   QGuiApplication::setDesktopFileName(QStringLiteral("parvex"));
   QIcon icon;
@@ -42,6 +52,8 @@ int main(int argc, char* argv[]) {
   QObject::connect(Form1, &TForm1::OnClose, &app, [] { QCoreApplication::exit(0); });
 
   Form1->show();
+  // A set named on the command line (a file manager's "open with").
+  if (!archive.isEmpty()) QTimer::singleShot(0, Form1, [archive] { startup::OpenAtStart(archive); });
   const int result = app.exec();
   // The windows go in the reverse order of their creation.
   delete Form3;

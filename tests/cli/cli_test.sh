@@ -35,8 +35,8 @@ check "join no-overwrite" 0 "$bin" join -q -m no-overwrite -d out vol/SET.PX
 expect_text "nothing restored" "$work/stdout" "Restored 0 files, passed over"
 # A one-volume set written over an older set of several volumes counts its own.
 cp -r vol vol-old
-check "split over an older set" 0 "$bin" split -q vol-old/SET.PX src/stdio.h
-expect_text "one volume" "$work/stdout" "^Wrote 1 volume ($work/vol-old/SET.PX): 1 entries"
+check "split over an older set" 0 "$bin" split -q --overwrite vol-old/SET.PX src/stdio.h
+expect_text "one volume" "$work/stdout" "^Wrote 1 volume ($work/vol-old/SET.PX): 1 entry,"
 check "list the new set" 0 "$bin" list vol-old/SET.PX
 expect_text "one volume listed" "$work/stdout" "1 file in 1 volume"
 

@@ -97,7 +97,8 @@ expect_true "three files, one summary" [ "$(wc -l <"$work/stdout")" -eq 4 ]
 expect_text "newline escaped" "$work/stdout" '/d/x\\n          0  2023-01-01'
 expect_text "escape and bad byte escaped" "$work/stdout" '/d/\\033\[2Jbad\\377$'
 expect_no_text "no raw escape" "$work/stdout" "$esc"
-check "join names" 0 "$bin" join -q -d out-names names.PX
+check "join names" 1 "$bin" join -q -d out-names names.PX
+expect_text "join names counts the one passed over" "$work/stdout" "passed over 1 (1 with a warning)$"
 expect_text "long name passed over" "$work/stderr" "warning: \"xxxx.*\\.\\.\\.\" passed over: the name holds a NUL byte"
 expect_true "warnings stay short" [ "$(wc -c <"$work/stderr")" -lt 600 ]
 expect_no_text "no raw escape in warnings" "$work/stderr" "$esc"

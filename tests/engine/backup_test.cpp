@@ -242,6 +242,28 @@ TEST_F(BackupTest, WildcardsDirectoriesAndMissingFiles) {
   EXPECT_EQ(format::DecodeFixed32(&v[8]), 6u);
 }
 
+TEST_F(BackupTest, LiteralNamesAreTheOneFileEach) {
+  // Names that hold wildcard characters, beside names such a pattern would match.
+  test::WriteFile(dir / "a?c", test::TextLike(10, 1));
+  test::WriteFile(dir / "abc", test::TextLike(20, 2));
+  test::WriteFile(dir / "*", test::TextLike(40, 3));
+  bf.LiteralNames = true;
+  ASSERT_TRUE(bf.Backup({dir / "a?c", dir / "*"}, dir / "L.PX").completed);
+  EXPECT_EQ(bf.FileCount, 2);
+  EXPECT_EQ(bf.TotalSize, 10 + 40);
+  // The same list as patterns takes every match.
+  bf.LiteralNames = false;
+  ASSERT_TRUE(bf.Backup({dir / "a?c", dir / "*"}, dir / "P.PX").completed);
+  EXPECT_EQ(bf.FileCount, 2 + 4);  // a?c, abc; then *, L.PX, a?c, abc
+  // Incremental runs still take only the files that have the attribute.
+  env.ClearArchiveAttribute(dir / "abc");
+  if (env.HasArchiveAttribute(dir / "abc")) GTEST_SKIP() << "no user extended attributes here";
+  bf.LiteralNames = true;
+  bf.SetBackupMode(bmIncremental);
+  ASSERT_TRUE(bf.Backup({dir / "abc", dir / "a?c"}, dir / "I.PX").completed);
+  EXPECT_EQ(bf.FileCount, 1);
+}
+
 TEST_F(BackupTest, IncrementalRunStoresNothingTheSecondTime) {
   fs::create_directory(dir / "in");
   test::WriteFile(dir / "in/i1", test::TextLike(100, 1));

@@ -40,33 +40,30 @@ class WatchedEnv : public platform::EnvWrapper {
   std::map<std::string, std::vector<Block>> blocks;  // per volume, in order
   std::function<void(const std::string& path)> moment;
 
-  std::unique_ptr<platform::WritableFile> Create(const std::string& path) override;
+  std::unique_ptr<platform::WritableFile> CreateVolume(const std::string& path) override;
 };
 
-class WatchedFile : public platform::WritableFile {
+class WatchedFile : public platform::WritableFileWrapper {
  public:
   WatchedFile(WatchedEnv& env, std::string path, std::unique_ptr<platform::WritableFile> inner)
-      : env_(env), path_(std::move(path)), inner_(std::move(inner)) {}
+      : WritableFileWrapper(std::move(inner)), env_(env), path_(std::move(path)) {}
   void Write(const void* data, std::size_t n) override {
     // Random data is stored: a block is its length, the flag 0x80, the chunk.
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     const bool block = lastLength_ == n && n >= 2 && bytes[0] == kFlagStored;
     lastLength_ = n == 4 ? format::DecodeFixed32(bytes) : 0;
-    inner_->Write(data, n);
-    if (block) env_.blocks[path_].push_back({inner_->Position(), static_cast<std::int64_t>(n) - 1});
+    inner().Write(data, n);
+    if (block) env_.blocks[path_].push_back({inner().Position(), static_cast<std::int64_t>(n) - 1});
   }
-  void WriteAt(std::int64_t offset, const void* data, std::size_t n) override { inner_->WriteAt(offset, data, n); }
-  std::int64_t Position() const override { return inner_->Position(); }
-  std::size_t Pending() const override { return inner_->Pending(); }
   void SetFlushListener(std::function<void()> listener) override {
-    inner_->SetFlushListener([this, listener] {
+    inner().SetFlushListener([this, listener] {
       Moment();  // killed before the segment's length was brought up to date
       listener();
       Moment();
     });
   }
   void Close() override {
-    inner_->Close();
+    inner().Close();
     Moment();
   }
   void Moment() {
@@ -76,12 +73,11 @@ class WatchedFile : public platform::WritableFile {
  private:
   WatchedEnv& env_;
   std::string path_;
-  std::unique_ptr<platform::WritableFile> inner_;
   std::uint32_t lastLength_ = 0;
 };
 
-std::unique_ptr<platform::WritableFile> WatchedEnv::Create(const std::string& path) {
-  auto file = std::make_unique<WatchedFile>(*this, path, target()->Create(path));
+std::unique_ptr<platform::WritableFile> WatchedEnv::CreateVolume(const std::string& path) {
+  auto file = std::make_unique<WatchedFile>(*this, path, target()->CreateVolume(path));
   file->Moment();  // a volume created, nothing written yet
   return file;
 }
@@ -219,8 +215,11 @@ TEST_F(CrashTest, ASplitKilledAtTwentyPointsLeavesEveryBlockOnDiskReadable) {
                 static_cast<long long>(restored), result.setCompleted ? " (the completed set)" : "");
     if (!result.setCompleted) {
       EXPECT_EQ(info.ending, SetEnd::kCut);
-      ASSERT_EQ(warnings.size(), 1u);
-      EXPECT_NE(warnings[0].find("not completed"), std::string::npos);
+      // Each incomplete file named, then the set's end.
+      ASSERT_EQ(warnings.size(), 1u + result.incomplete.size());
+      for (std::size_t i = 0; i < result.incomplete.size(); ++i)
+        EXPECT_NE(warnings[i].find(result.incomplete[i] + "\" is incomplete"), std::string::npos) << warnings[i];
+      EXPECT_NE(warnings.back().find("not completed"), std::string::npos);
     }
   }
 }
@@ -290,10 +289,11 @@ TEST_F(CrashTest, SalvageReadsAnUnfinishedSegmentAsFarAsItsBlocksGo) {
     const TRestoreResult result = bf.Restore(dir / "U.PX", dir / "out");
     EXPECT_TRUE(result.salvaged);
     EXPECT_EQ(test::ReadFile(dir / "out/a"), a);
-    ASSERT_EQ(warnings.size(), 1u);
-    EXPECT_EQ(warnings[0], dir / "U.PX" + ", offset " + std::to_string(32 + blocks.size()) +
-                               ": salvage stopped here: no block begins here; the blocks before it were restored; "
-                               "may be incomplete: " + dir / "out/a");
+    ASSERT_EQ(warnings.size(), 2u);
+    EXPECT_EQ(warnings[0], "\"" + dir / "out/a" + "\" is incomplete: only its first " +
+                               std::to_string(a.size()) + " bytes were restored");
+    EXPECT_EQ(warnings[1], dir / "U.PX" + ", offset " + std::to_string(32 + blocks.size()) +
+                               ": salvage stopped here: no block begins here; the blocks before it were restored");
   }
 }
 

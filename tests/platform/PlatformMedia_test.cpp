@@ -21,13 +21,7 @@ namespace fs = std::filesystem;
 using test::Bytes;
 using test::TempDir;
 
-bool UserXattrsWork(const std::string& dir) {
-  const std::string probe = dir + "/xattr-probe";
-  test::WriteFile(probe, {});
-  const bool ok = setxattr(probe.c_str(), "user.parvex.probe", "1", 1, 0) == 0;
-  fs::remove(probe);
-  return ok;
-}
+using test::UserXattrsWork;
 
 // A scratch directory on a file system that takes user extended attributes:
 // the usual temporary one, else /var/tmp, else the working directory.

@@ -1,53 +1,44 @@
 #include "tests/support/FaultEnv.h"
 
 #include <algorithm>
+#include <cerrno>
 
 namespace parvex::test {
 namespace {
 
-class CountingFile : public platform::WritableFile {
+class CountingFile : public platform::WritableFileWrapper {
  public:
   CountingFile(FaultEnv& env, std::string path, std::unique_ptr<platform::WritableFile> inner)
-      : env_(env), path_(std::move(path)), inner_(std::move(inner)) {}
+      : WritableFileWrapper(std::move(inner)), env_(env), path_(std::move(path)) {}
   void Write(const void* data, std::size_t n) override {
     Charge(n);
-    inner_->Write(data, n);
+    inner().Write(data, n);
   }
-  void WriteAt(std::int64_t offset, const void* data, std::size_t n) override { inner_->WriteAt(offset, data, n); }
-  std::int64_t Position() const override { return inner_->Position(); }
   std::size_t Pending() const override { return 0; }  // charged when written
-  void SetFlushListener(std::function<void()> listener) override { inner_->SetFlushListener(std::move(listener)); }
-  void Close() override { inner_->Close(); }
 
  private:
   void Charge(std::size_t n) {
     if (env_.failWritesAfter >= 0 && env_.written + static_cast<std::int64_t>(n) > env_.failWritesAfter) {
-      throw platform::IoError(path_ + ": No space left on device");
+      throw platform::IoError(path_ + ": No space left on device", ENOSPC);
     }
     env_.written += static_cast<std::int64_t>(n);
   }
   FaultEnv& env_;
   std::string path_;
-  std::unique_ptr<platform::WritableFile> inner_;
 };
 
-class ShortFile : public platform::ReadableFile {
+class ShortFile : public platform::ReadableFileWrapper {
  public:
   ShortFile(std::unique_ptr<platform::ReadableFile> inner, std::int64_t limit)
-      : inner_(std::move(inner)), left_(limit) {}
+      : ReadableFileWrapper(std::move(inner)), left_(limit) {}
   std::size_t Read(void* buffer, std::size_t n) override {
     const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(left_, static_cast<std::int64_t>(n)));
-    const std::size_t got = want ? inner_->Read(buffer, want) : 0;
+    const std::size_t got = want ? inner().Read(buffer, want) : 0;
     left_ -= static_cast<std::int64_t>(got);
     return got;
   }
-  void Seek(std::int64_t offset) override { inner_->Seek(offset); }
-  std::int64_t Size() override { return inner_->Size(); }
-  std::int64_t SizeAtOpen() const override { return inner_->SizeAtOpen(); }
-  std::int32_t DosTimeAtOpen() const override { return inner_->DosTimeAtOpen(); }
 
  private:
-  std::unique_ptr<platform::ReadableFile> inner_;
   std::int64_t left_;
 };
 
@@ -55,6 +46,15 @@ class ShortFile : public platform::ReadableFile {
 
 std::unique_ptr<platform::WritableFile> FaultEnv::Create(const std::string& path) {
   return std::make_unique<CountingFile>(*this, path, target()->Create(path));
+}
+
+std::unique_ptr<platform::WritableFile> FaultEnv::CreateVolume(const std::string& path) {
+  return std::make_unique<CountingFile>(*this, path, target()->CreateVolume(path));
+}
+
+std::unique_ptr<platform::WritableFile> FaultEnv::CreateTarget(const std::string& root, const std::string& relative) {
+  auto file = target()->CreateTarget(root, relative);
+  return std::make_unique<CountingFile>(*this, root + "/" + relative, std::move(file));
 }
 
 std::unique_ptr<platform::WritableFile> FaultEnv::OpenForAppend(const std::string& path) {

@@ -1,6 +1,6 @@
 // A file system for tests: the real one, with a drive whose free space shrinks
-// as volumes are written, writes that fail after a budget, a fixed clock, and
-// source files that end early.
+// as volumes and restored files are written, writes that fail after a budget,
+// a fixed clock, and source files that end early.
 #pragma once
 
 #include <cstdint>
@@ -39,6 +39,8 @@ class FaultEnv : public platform::EnvWrapper {
     return workingDirectory.empty() ? EnvWrapper::CurrentDirectory() : workingDirectory;
   }
   std::unique_ptr<platform::WritableFile> Create(const std::string& path) override;
+  std::unique_ptr<platform::WritableFile> CreateVolume(const std::string& path) override;
+  std::unique_ptr<platform::WritableFile> CreateTarget(const std::string& root, const std::string& relative) override;
   std::unique_ptr<platform::WritableFile> OpenForAppend(const std::string& path) override;
   std::unique_ptr<platform::ReadableFile> OpenForReading(const std::string& path) override;
 

@@ -7,6 +7,9 @@
 #include <stdexcept>
 
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -74,6 +77,56 @@ Bytes ReadFile(const std::string& path) {
   std::ifstream f(path, std::ios::binary);
   if (!f) throw std::runtime_error("cannot read " + path);
   return Bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+}
+
+bool UserXattrsWork(const std::string& dir) {
+  const std::string probe = dir + "/xattr-probe";
+  WriteFile(probe, {});
+  const bool ok = setxattr(probe.c_str(), "user.parvex.probe", "1", 1, 0) == 0;
+  fs::remove(probe);
+  return ok;
+}
+
+std::vector<std::string> TreeState(const std::string& root, const std::string& skip) {
+  std::vector<std::string> lines;
+  const auto describe = [&](const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0) return;
+    std::string line = path + " ";
+    if (S_ISLNK(st.st_mode)) {
+      std::error_code ec;
+      line += "link -> " + fs::read_symlink(path, ec).string();
+    } else if (S_ISDIR(st.st_mode)) {
+      line += "dir";
+    } else {
+      const Bytes data = S_ISREG(st.st_mode) ? ReadFile(path) : Bytes();
+      line += "file " + std::to_string(st.st_size) + " hash " +
+              std::to_string(std::hash<std::string>()(std::string(data.begin(), data.end())));
+    }
+    line += " mtime " + std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec);
+    lines.push_back(line);
+  };
+  describe(root);
+  std::error_code ec;
+  for (fs::recursive_directory_iterator it(root, ec), end; it != end; it.increment(ec)) {
+    if (ec) break;
+    if (it->path().string() == skip) {
+      it.disable_recursion_pending();
+      continue;
+    }
+    describe(it->path().string());
+  }
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+std::vector<std::string> TreeChanges(const std::vector<std::string>& before, const std::vector<std::string>& after) {
+  std::vector<std::string> gone, added, changes;
+  std::set_difference(before.begin(), before.end(), after.begin(), after.end(), std::back_inserter(gone));
+  std::set_difference(after.begin(), after.end(), before.begin(), before.end(), std::back_inserter(added));
+  for (const std::string& line : gone) changes.push_back("- " + line);
+  for (const std::string& line : added) changes.push_back("+ " + line);
+  return changes;
 }
 
 Bytes RealFiles(const std::string& root, std::size_t maxBytes) {

@@ -1,9 +1,9 @@
 // Tests of the Split & Join window where plain use went wrong: a failed
 // "Open..." must not leave another set to join, ".PX" must not replace a set
 // unasked (nor leave its old volumes), names the split cannot store are
-// listed, closing during a split asks and keeps the list, bad volume sizes
-// and missing names are refused with a word, and a typed folder is created
-// after asking.
+// listed, the engine's refusals and warnings are shown, closing during a
+// split asks and keeps the list, bad volume sizes and missing names are
+// refused with a word, and a typed folder is created after asking.
 
 #include <QDir>
 #include <QLabel>
@@ -194,6 +194,52 @@ class Unit2FaultsTest : public QObject {
     form.BriskButton12Click();
     QVERIFY(!form.isVisible());
     QCOMPARE(form.TextListBox1->count(), 0);
+  }
+
+  void theEnginesRefusalsAndWarningsAreShown() {
+    TForm2 form;
+    // The second split of "src/*" into src/: the first volume, now in the
+    // list, is left out, and the window says so before the result.
+    form.AddFiles({Path("src/*")});
+    Split(form, Path("src/own"), QString(), QString());
+    fake_->boxes.clear();
+    fake_->shown.clear();
+    Split(form, Path("src/own"), QString(), QString());
+    QCOMPARE(fake_->shown.size(), 3);  // replace?, the warning, the result
+    QCOMPARE(fake_->boxes[1].icon, TDialogs::miWarning);
+    QCOMPARE(fake_->boxes[1].text, '"' + Path("src/own.PX") +
+                                       QStringLiteral("\" left out: it is a file this split writes (a volume of the set "
+                                                      "or an identification file)"));
+    QCOMPARE(fake_->shown.last(), QStringLiteral("Operation sucessful"));
+
+    // A set that another program is writing: the engine's refusal, and the set untouched.
+    auto held = parvex::platform::Env::Default()->CreateVolume(QFile::encodeName(Path("held.PX")).toStdString());
+    held->Write("busy", 4);
+    held->Close();
+    auto lock = parvex::platform::Env::Default()->CreateVolume(QFile::encodeName(Path("held.PX")).toStdString());
+    fake_->boxes.clear();
+    Split(form, Path("held"), QString(), QString());
+    QCOMPARE(fake_->boxes.last().icon, TDialogs::miError);
+    QCOMPARE(fake_->boxes.last().text, QStringLiteral("Cannot write to archive: ") + Path("held.PX") +
+                                           QStringLiteral(": in use by another program (a split or join of this set "
+                                                          "is running); nothing was written"));
+    lock.reset();
+
+    // A join that fails on a target names it and the files restored before it.
+    form.TextListBox1->clear();
+    form.AddFiles(sources_);
+    Split(form, Path("good"), QString(), QString());
+    fake_->openAnswers << QStringList{Path("good.PX")};
+    form.BriskButton13Click();
+    QDir().mkpath(Path("out/b.txt"));
+    form.dir1->setText(Path("out"));
+    fake_->boxes.clear();
+    form.BriskButton14Click();
+    QCOMPARE(fake_->boxes.size(), 1);
+    QCOMPARE(fake_->boxes[0].icon, TDialogs::miError);
+    QCOMPARE(fake_->boxes[0].text, QStringLiteral("Cannot read file: ") + Path("out/b.txt") +
+                                       QStringLiteral(": Is a directory\n\nRestored before the error:\n") +
+                                       Path("out/a.bin"));
   }
 
   void negativeAndTooLargeSizesAreRefusedWithTheNumberTyped() {

@@ -272,6 +272,8 @@ class Unit2Test : public QObject {
 
   void anAbsentVolumeIsAskedForUntilItComesOrTheUserCancels() {
     TForm2 form;
+    const QDateTime stored(QDate(2020, 5, 4), QTime(14, 0));
+    WriteFile(sources_[0], ReadAll(sources_[0]), stored);
     Split(form, Path("set"));
     QVERIFY(QFile::rename(Path("set.002"), Path("elsewhere")));
     Open(form, Path("set.PX"));
@@ -279,9 +281,14 @@ class Unit2Test : public QObject {
     // First Cancel: the join stops without an error.
     fake_->answer = [](const QString&) { return TDialogs::idCancel; };
     form.BriskButton14Click();
-    QCOMPARE(fake_->boxes.size(), 1);
+    QCOMPARE(fake_->boxes.size(), 2);
     QCOMPARE(fake_->boxes[0].text, QStringLiteral("Please insert disk 2"));
     QCOMPARE(fake_->boxes[0].buttons, TDialogs::mbOKCancel);
+    // The file cut short by the missing volume is named, and keeps no stored time.
+    QCOMPARE(fake_->boxes[1].icon, TDialogs::miWarning);
+    QVERIFY2(fake_->boxes[1].text.startsWith('"' + Path("out/a.bin") + QStringLiteral("\" is incomplete: only its first ")),
+             qPrintable(fake_->boxes[1].text));
+    QVERIFY(QFileInfo(Path("out/a.bin")).lastModified() != stored);
     QVERIFY(!form.BF1.Busy() && !form.Running());
 
     // Then the user brings the volume back and says OK.
@@ -290,8 +297,9 @@ class Unit2Test : public QObject {
       return TDialogs::idOk;
     };
     form.BriskButton14Click();
-    QCOMPARE(fake_->boxes.size(), 2);
+    QCOMPARE(fake_->boxes.size(), 3);  // the question alone
     QCOMPARE(ReadAll(Path("out/a.bin")), ReadAll(sources_[0]));
+    QCOMPARE(QFileInfo(Path("out/a.bin")).lastModified(), stored);
   }
 
   void cancelDuringASplitStopsItAndTheWindowStaysGuarded() {

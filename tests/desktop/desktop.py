@@ -96,7 +96,33 @@ class Desktop:
                 except subprocess.TimeoutExpired:
                     process.kill()
                     process.wait()
+        self.end_session_leftovers()
         self.remove_home()
+
+    def end_session_leftovers(self):
+        """Ends what the session's programs left running (the bus, GVfs's
+        daemons and their ssh): the processes with this session's runtime
+        directory in their environment."""
+        mark = ("XDG_RUNTIME_DIR=" + self.runtime).encode()
+        for signal_number in (15, 9):
+            left = []
+            for entry in os.listdir("/proc"):
+                if not entry.isdigit() or int(entry) == os.getpid():
+                    continue
+                try:
+                    with open("/proc/%s/environ" % entry, "rb") as environ:
+                        if mark in environ.read().split(b"\0"):
+                            left.append(int(entry))
+                except OSError:
+                    continue
+            for pid in left:
+                try:
+                    os.kill(pid, signal_number)
+                except OSError:
+                    pass
+            if not left:
+                return
+            time.sleep(1.0)
 
     def mounts_below_home(self):
         with open("/proc/self/mountinfo") as table:

@@ -204,9 +204,30 @@ class NetworkScenario:
                 letters = value
         return [tuple(d) for d in drives], letters
 
+    def without_gvfs(self):
+        """Without a session bus there is no GVfs: the Connect dialog says so."""
+        d = self.desktop
+        self.step = "without GVfs"
+        program = d.launch([os.path.join(self.build, "bin", "parvex")], "parvex-without-bus.log")
+        main = d.window("^Parvex$", MAIN_SIZE)
+        self.menu(main, CONNECT)
+        dialog = d.window("^Connect Network Drive$")
+        time.sleep(0.3)
+        shot = d.screenshot("connect-without-gvfs")
+        # The address is greyed out and the sentence stands below it, with the warning sign.
+        box = (dialog[1], dialog[2] + 105, dialog[1] + dialog[3], dialog[2] + dialog[4] - 40)
+        self.check(dialog[4] > 160 and share_of(shot, box, (0, 0, 0), 60) > 0.02, "the dialog says GVfs is missing")
+        d.key("Escape")
+        d.gone("^Connect Network Drive$")
+        d.click(*at(main, (297, 128)))
+        self.check(program.wait(15) == 0, "the program ended well")
+
     def run(self):
         d = self.desktop
         d.start()
+        # Where an X11 session would start a bus by itself, GVfs could still come up.
+        if shutil.which("dbus-launch") is None:
+            self.without_gvfs()
         self.step = "servers"
         self.start_sftp()
         self.start_ftp()

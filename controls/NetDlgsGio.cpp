@@ -16,6 +16,8 @@
 namespace parvex::netsystem {
 namespace {
 
+static_assert(G_IO_ERROR_NOT_SUPPORTED == kNetNoService, "the dialogs' code for a missing service is GIO's");
+
 // The schemes of remote addresses among GVfs's mounts.
 const char* const kRemoteSchemes[] = {"smb", "sftp", "ssh", "ftp", "ftps", "ftpis", "dav", "davs",
                                       "nfs", "afp", "http", "https"};

@@ -81,6 +81,22 @@ class NetDlgsSystemTest : public QObject {
     QVERIFY(!netsystem::IsNetworkPrinter(0x1000000 | 0x0002, "ipp://printer.local/ipp/print"));
   }
 
+  void thisMachinesPrintersOrWhyNot() {
+    // The real printing system: a list of network queues, or a reason with a code.
+    TNetOutcome problem;
+    const auto printers = netsystem::CupsConnections(&problem);
+    QVERIFY(problem.code >= 0);
+    if (problem.code > 0) {
+      QVERIFY(printers.empty());
+      QVERIFY(problem.message.startsWith(QLatin1String("The printing system (CUPS) does not answer: ")));
+    }
+    for (const TNetConnection& printer : printers) {
+      QCOMPARE(printer.kind, TNetConnection::ncPrinter);
+      QVERIFY(!printer.remoteName.isEmpty());
+      QCOMPARE(printer.key, printer.remoteName);
+    }
+  }
+
   void theSystemsUnmountReportsItsFailure() {
     QTemporaryDir notMounted;
     QVERIFY(notMounted.isValid());

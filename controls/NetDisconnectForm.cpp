@@ -143,6 +143,8 @@ void TNetDisconnectForm::Finished(const TNetConnection& connection, const TNetOu
     return;
   }
   Refill(connection.key);
+  // Back where the user left it (the list was out of use while it worked).
+  list->setFocus();
   if (outcome.code < 0) {
     status.ShowNote(QStringLiteral("%1 stays connected.").arg(connection.remoteName));
   } else {

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTimer>
 #include <cerrno>
@@ -136,10 +137,10 @@ std::vector<TNetConnection> KernelConnections(std::string_view mountInfo) {
 
 TNetOutcome UnmountFailure(const QString& complaint) {
   QString message = complaint.trimmed();
-  // "umount: /mnt/share: target is busy." reads "/mnt/share: target is busy."
-  for (const QString& program : {QStringLiteral("umount: "), QStringLiteral("fusermount3: "),
-                                QStringLiteral("fusermount: ")})
-    if (message.startsWith(program)) message.remove(0, program.size());
+  // "umount: /mnt/share: target is busy." reads "/mnt/share: target is busy.",
+  // whether the program named itself with its path or without.
+  static const QRegularExpression program(QStringLiteral("^(\\S*/)?(umount|fusermount3?): "));
+  message.remove(program);
   while (message.endsWith(QLatin1Char('.'))) message.chop(1);
   if (message.isEmpty()) message = QStringLiteral("the system's unmount failed");
   const QString lower = message.toLower();

@@ -50,6 +50,10 @@ class NetDlgsSystemTest : public QObject {
     QCOMPARE(denied.code, EPERM);
     QCOMPARE(netsystem::UnmountFailure(QStringLiteral("fusermount3: failed to unmount /x: Operation not permitted")).code,
              EPERM);
+    TNetOutcome named = netsystem::UnmountFailure(
+        QStringLiteral("/usr/bin/fusermount3: failed to unmount /mnt/x: Device or resource busy"));
+    QCOMPARE(named.code, EBUSY);
+    QCOMPARE(named.message, QStringLiteral("failed to unmount /mnt/x: Device or resource busy"));
     TNetOutcome other = netsystem::UnmountFailure(QStringLiteral("fusermount3: entry for /x not found in /etc/mtab"));
     QCOMPARE(other.code, EIO);
     QCOMPARE(other.message, QStringLiteral("entry for /x not found in /etc/mtab"));

@@ -73,10 +73,6 @@ std::int32_t BlockDriveType(const std::string& sys, const BlockDevice& device) {
   return platform::detail::IsRemovableBlockDevice(sys, device.major, device.minor) ? kDriveRemovable : kDriveFixed;
 }
 
-bool IsNetworkType(std::string_view type) {
-  return std::find(std::begin(kNetworkTypes), std::end(kNetworkTypes), type) != std::end(kNetworkTypes);
-}
-
 bool IsRamPlace(const std::string& type, const std::string& mountPoint) {
   if (type != "tmpfs" && type != "ramfs") return false;
   return mountPoint == "/tmp" || mountPoint == "/dev/shm" || StartsWith(mountPoint, "/media/") ||
@@ -110,7 +106,7 @@ std::vector<Drive> Candidates(const std::string& root, const std::string& sys, c
       share.source = GvfsShareAddress(name);
       found.push_back(std::move(share));
     }
-  } else if (IsNetworkType(mount.fileSystem)) {
+  } else if (IsNetworkFileSystem(mount.fileSystem)) {
     found.push_back(FromMount(mount, kDriveNetwork, std::nullopt));
   } else if (IsRamPlace(mount.fileSystem, mount.mountPoint)) {
     found.push_back(FromMount(mount, kDriveRam, std::nullopt));
@@ -137,6 +133,10 @@ std::string PercentDecode(std::string_view text) {
 }
 
 }  // namespace
+
+bool IsNetworkFileSystem(std::string_view type) {
+  return std::find(std::begin(kNetworkTypes), std::end(kNetworkTypes), type) != std::end(kNetworkTypes);
+}
 
 std::vector<MountEntry> ParseMountInfo(std::string_view text) {
   std::vector<MountEntry> mounts;
@@ -198,7 +198,7 @@ std::vector<Drive> ListDrives(const std::string& root, const DirectoryLister& li
     const auto& mount = found->second;
     const auto block = BlockDeviceOf(root, sys, mount);
     std::int32_t type = block ? BlockDriveType(sys, *block) : kDriveFixed;
-    if (IsNetworkType(mount.fileSystem)) type = kDriveNetwork;
+    if (IsNetworkFileSystem(mount.fileSystem)) type = kDriveNetwork;
     if (mount.fileSystem == "tmpfs" || mount.fileSystem == "ramfs") type = kDriveRam;
     system = FromMount(mount, type, block);
     taken.insert(system.device);

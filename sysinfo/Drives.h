@@ -44,6 +44,10 @@ struct MountEntry {
   std::string superOptions;
 };
 
+// Whether a file system of this type (as the kernel names it) is a network
+// one: nfs, nfs4, cifs, smb3, smbfs, fuse.sshfs. The GVfs FUSE mount is not.
+bool IsNetworkFileSystem(std::string_view type);
+
 // The entries of a mountinfo text, in its order; lines that do not parse are
 // passed over. Escaped characters (\040 for a blank) are decoded.
 std::vector<MountEntry> ParseMountInfo(std::string_view text);

@@ -2,9 +2,11 @@
 // activation handler, the running light and the hot-spots' actions.
 #include "windows/Unit1.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFont>
+#include <QMenu>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QTimer>
@@ -14,12 +16,17 @@
 #include "controls/CoolForm.h"
 #include "controls/Kr_Hint.h"
 #include "controls/Led.h"
+#include "controls/NetDlgs.h"
 #include "controls/Noshape.h"
+#include "windows/Un_SysInfo.h"
 #include "windows/Unit2.h"
+#include "windows/Unit3.h"
 
 using parvex::KrHint;
 using parvex::TBSLed;
 using parvex::TCoolForm;
+using parvex::TNetConnectDlg;
+using parvex::TNetDisConnectDlg;
 using parvex::TNoShape;
 
 TForm1* Form1 = nullptr;
@@ -66,6 +73,8 @@ void TForm1::CreateComponents() {
   NoShape4 = CreateHotSpot("NoShape4", 280, 112, QStringLiteral("Exit"));
   NoShape5 = CreateHotSpot("NoShape5", 240, 112, QStringLiteral("Minimize"));
   connect(NoShape1, &TNoShape::OnClick, this, &TForm1::NoShape1Click);
+  connect(NoShape2, &TNoShape::OnClick, this, &TForm1::NoShape2Click);
+  connect(NoShape3, &TNoShape::OnClick, this, &TForm1::NoShape3Click);
   connect(NoShape4, &TNoShape::OnClick, this, &TForm1::NoShape4Click);
   connect(NoShape5, &TNoShape::OnClick, this, &TForm1::NoShape5Click);
 
@@ -87,11 +96,40 @@ void TForm1::CreateComponents() {
   KrHint1->setKind(KrHint::KrEllipse);
   KrHint1->setShadow(KrHint::shBottomRight);
 
+  NetConnectDlg1 = new TNetConnectDlg(this);
+  NetConnectDlg1->setObjectName(QStringLiteral("NetConnectDlg1"));
+  NetDisConnectDlg1 = new TNetDisConnectDlg(this);
+  NetDisConnectDlg1->setObjectName(QStringLiteral("NetDisConnectDlg1"));
+  NetDisConnectDlg1->setResourceType(TNetDisConnectDlg::rtDisk);
+
   Timer1 = new QTimer(this);
   Timer1->setObjectName(QStringLiteral("Timer1"));
   Timer1->setInterval(kRunningLightInterval);
   connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
   Timer1->start();
+
+  CreateToolsMenu();
+}
+
+void TForm1::CreateToolsMenu() {
+  // Attached to no control: only the Tools hot-spot opens it.
+  PopupMenu1 = new QMenu(this);
+  PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+  ConnectNetworkDrive1 = PopupMenu1->addAction(QStringLiteral("Connect Network Drives ..."));
+  ConnectNetworkDrive1->setObjectName(QStringLiteral("ConnectNetworkDrive1"));
+  DisconnectNetworkDrives1 = PopupMenu1->addAction(QStringLiteral("Disconnect Network Drives"));
+  DisconnectNetworkDrives1->setObjectName(QStringLiteral("DisconnectNetworkDrives1"));
+  N1 = PopupMenu1->addSeparator();
+  N1->setObjectName(QStringLiteral("N1"));
+  SystemInformation1 = PopupMenu1->addAction(QStringLiteral("System Information"));
+  SystemInformation1->setObjectName(QStringLiteral("SystemInformation1"));
+  // Queued: the chosen item's handler runs once the menu has gone, not from
+  // inside the menu's own loop.
+  connect(ConnectNetworkDrive1, &QAction::triggered, this, &TForm1::ConnectNetworkDrive1Click,
+          Qt::QueuedConnection);
+  connect(DisconnectNetworkDrives1, &QAction::triggered, this, &TForm1::DisconnectNetworkDrives1Click,
+          Qt::QueuedConnection);
+  connect(SystemInformation1, &QAction::triggered, this, &TForm1::SystemInformation1Click, Qt::QueuedConnection);
 }
 
 TNoShape* TForm1::CreateHotSpot(const char* name, int left, int top, const QString& hint) {
@@ -147,6 +185,42 @@ void TForm1::NoShape1Click() {
   // The light goes on when the window closes, however its showing ends.
   const auto restart = qScopeGuard([this] { Timer1->start(); });
   if (Form2 != nullptr) Form2->exec();
+}
+
+void TForm1::NoShape2Click() {
+  Timer1->stop();
+  if (Form3 != nullptr) {
+    Form3->show();
+    // Open already: the same window comes forward.
+    Form3->raise();
+    Form3->activateWindow();
+  }
+  Timer1->start();
+}
+
+void TForm1::NoShape3Click() {
+  // The window has no border, so its client origin is where it is on the
+  // screen; the menu's left edge goes at the hot-spot's top-right corner.
+  const QPoint corner = mapToGlobal(QPoint(NoShape3->x() + 32, NoShape3->y()));
+  PopupMenu1->popup(corner);
+}
+
+void TForm1::ConnectNetworkDrive1Click() {
+  Timer1->stop();
+  const auto restart = qScopeGuard([this] { Timer1->start(); });
+  NetConnectDlg1->Execute();
+}
+
+void TForm1::DisconnectNetworkDrives1Click() {
+  Timer1->stop();
+  const auto restart = qScopeGuard([this] { Timer1->start(); });
+  NetDisConnectDlg1->Execute();
+}
+
+void TForm1::SystemInformation1Click() {
+  Timer1->stop();
+  const auto restart = qScopeGuard([this] { Timer1->start(); });
+  if (SysInfoForm != nullptr) SysInfoForm->exec();
 }
 
 void TForm1::NoShape4Click() { close(); }

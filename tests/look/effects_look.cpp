@@ -1,19 +1,15 @@
 // effects_look: a test-only window that shows effect labels in every style,
 // scheme, copy option, gradient and turn, for a person to look at (under Xvfb,
 // with screenshots). Not installed. Pass --timer to also blink the as-button
-// caption from a thread timer, or --about for the About window (--notes: with
-// its notes panel shown).
+// caption from a thread timer.
 #include <QApplication>
 #include <QLinearGradient>
 #include <QPainter>
-#include <QTextCursor>
 #include <QTimer>
 #include <QWidget>
 
 #include "controls/LblEffct.h"
-#include "controls/bi_edits.h"
 #include "controls/bi_timer.h"
-#include "windows/Unit3.h"
 
 using parvex::TBI_Timer;
 using parvex::TLabelEffect;
@@ -51,30 +47,8 @@ TLabelEffect* Add(QWidget* parent, int x, int y, int w, int h, const QString& ca
 
 }  // namespace
 
-// The About window itself. With --notes, its notes panel comes up after the
-// window's activation has hidden it, focused, with part of the text selected.
-int ShowAbout(QApplication& app) {
-  TForm3 about;
-  Form3 = &about;
-  QObject::connect(&app, &QApplication::lastWindowClosed, &app, &QApplication::quit);
-  about.show();
-  if (app.arguments().contains(QStringLiteral("--notes")))
-    QTimer::singleShot(700, &about, [&about] {
-      about.BI_Memo1->setVisible(true);
-      about.BI_Memo1->setFocus();
-      QTextCursor cursor = about.BI_Memo1->GetInnerMemo()->textCursor();
-      cursor.setPosition(8);
-      cursor.setPosition(60, QTextCursor::KeepAnchor);
-      about.BI_Memo1->GetInnerMemo()->setTextCursor(cursor);
-    });
-  const int result = app.exec();
-  Form3 = nullptr;
-  return result;
-}
-
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  if (app.arguments().contains(QStringLiteral("--about"))) return ShowAbout(app);
   Ground window;
   window.setWindowTitle(QStringLiteral("effects_look"));
   window.resize(1180, 840);

@@ -1,9 +1,13 @@
 // Tests of the main window: its components and their places before and after
 // activation, the running light's rules watched through the lamps' change
 // events, the Split & Join window shown modally with the light standing still,
-// and the Exit and Minimize hot-spots.
+// the Exit and Minimize hot-spots, the About window shown without waiting, and
+// the Tools menu with the network dialogs (on a made-up network) and the
+// System Information window (on a made-up machine).
 
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QtTest>
@@ -13,9 +17,16 @@
 #include "controls/Kr_Hint.h"
 #include "controls/Kr_HintLogic.h"
 #include "controls/Led.h"
+#include "controls/NetConnectForm.h"
+#include "controls/NetDisconnectForm.h"
+#include "controls/NetDlgs.h"
 #include "controls/Noshape.h"
+#include "tests/support/FakeNetPlaces.h"
+#include "tests/sysinfo/FakeMachine.h"
+#include "windows/Un_SysInfo.h"
 #include "windows/Unit1.h"
 #include "windows/Unit2.h"
+#include "windows/Unit3.h"
 
 using parvex::KrHint;
 using parvex::TBSLed;
@@ -87,9 +98,10 @@ class Unit1Test : public QObject {
     QVERIFY(QRect(0, 0, 440, 270).contains(form.mask().boundingRect()));
 
     // Creation order is painting order: picture, hot-spots, then lamps on top.
+    // (The Tools menu is a window of its own, painting nothing on this one.)
     QStringList visual;
     for (QObject* child : form.children())
-      if (child->isWidgetType()) visual << child->objectName();
+      if (child->isWidgetType() && !static_cast<QWidget*>(child)->isWindow()) visual << child->objectName();
     QCOMPARE(visual, (QStringList{"CoolForm1", "NoShape1", "NoShape2", "NoShape3", "NoShape4", "NoShape5",
                                   "BSLed1", "BSLed2", "BSLed3", "BSLed4", "BSLed5"}));
 
@@ -281,5 +293,162 @@ class Unit1Test : public QObject {
   }
 };
 
-QTEST_MAIN(Unit1Test)
+// The Tools menu and the windows it and the About hot-spot open.
+class Unit1ToolsTest : public QObject {
+  Q_OBJECT
+
+ private:
+  parvex::test::FakeNetPlaces places_;
+
+  // Runs `check` while the modal window is up, then closes it with `close`.
+  template <typename Window>
+  static void WhileOpen(TForm1& form, std::function<void(Window&)> close, bool* stillWhileOpen) {
+    QTimer::singleShot(50, &form, [&form, close, stillWhileOpen] {
+      auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
+      QVERIFY(window != nullptr);
+      const QString before = LitPattern(form);
+      *stillWhileOpen = !form.Timer1->isActive();
+      QTimer::singleShot(700, window, [&form, window, close, before, stillWhileOpen] {
+        *stillWhileOpen = *stillWhileOpen && LitPattern(form) == before;
+        close(*window);
+      });
+    });
+  }
+
+ private slots:
+  void init() { parvex::TNetPlaces::SetDefault(&places_); }
+  void cleanup() { parvex::TNetPlaces::SetDefault(nullptr); }
+
+  void toolsMenuAndDialogComponents() {
+    TForm1 form;
+    QCOMPARE(form.PopupMenu1->objectName(), QStringLiteral("PopupMenu1"));
+    const QList<QAction*> items = form.PopupMenu1->actions();
+    QCOMPARE(items.size(), 4);
+    QCOMPARE(items[0], form.ConnectNetworkDrive1);
+    QCOMPARE(items[0]->text(), QStringLiteral("Connect Network Drives ..."));
+    QCOMPARE(items[1], form.DisconnectNetworkDrives1);
+    QCOMPARE(items[1]->text(), QStringLiteral("Disconnect Network Drives"));
+    QCOMPARE(items[2], form.N1);
+    QVERIFY(items[2]->isSeparator());
+    QCOMPARE(items[3], form.SystemInformation1);
+    QCOMPARE(items[3]->text(), QStringLiteral("System Information"));
+    QCOMPARE(items[3]->objectName(), QStringLiteral("SystemInformation1"));
+    QCOMPARE(form.NetConnectDlg1->objectName(), QStringLiteral("NetConnectDlg1"));
+    QCOMPARE(form.NetDisConnectDlg1->resourceType(), parvex::TNetDisConnectDlg::rtDisk);
+    // Attached to no control: nothing opens it but the hot-spot.
+    QCOMPARE(form.contextMenuPolicy(), Qt::DefaultContextMenu);
+    QVERIFY(!form.PopupMenu1->isVisible());
+  }
+
+  void menuOpensAtTheHotSpotWhereverTheWindowIs() {
+    TForm1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    form.move(20, 30);  // dragged away from the centre
+    QTRY_COMPARE(form.pos(), QPoint(20, 30));
+    QTest::mouseClick(form.NoShape3, Qt::LeftButton, {}, InsideOf(form.NoShape3));
+    QTRY_VERIFY(form.PopupMenu1->isVisible());
+    // The menu's top-left corner at the hot-spot's top-right corner.
+    QCOMPARE(form.PopupMenu1->geometry().topLeft(), QPoint(20 + 160 + 32, 30 + form.NoShape3->y()));
+    QCOMPARE(form.NoShape3->y(), 208);
+
+    // Dismissed: nothing runs, the light goes on.
+    QTest::keyClick(form.PopupMenu1, Qt::Key_Escape);
+    QTRY_VERIFY(!form.PopupMenu1->isVisible());
+    QTest::qWait(50);
+    QCOMPARE(places_.serviceChecks, 0);
+    QCOMPARE(places_.diskListings, 0);
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
+    QVERIFY(form.Timer1->isActive());
+    const QString lit = LitPattern(form);
+    QTRY_VERIFY_WITH_TIMEOUT(LitPattern(form) != lit, 1000);
+  }
+
+  void networkDialogsWithTheLightStandingStill() {
+    TForm1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+
+    bool still = false;
+    WhileOpen<parvex::TNetConnectForm>(form, [](parvex::TNetConnectForm& dialog) { dialog.CancelClick(); }, &still);
+    form.ConnectNetworkDrive1->trigger();  // as the menu does when the item is chosen
+    QTRY_VERIFY_WITH_TIMEOUT(places_.serviceChecks > 0 && QApplication::activeModalWidget() == nullptr, 3000);
+    QVERIFY(still);
+    QCOMPARE(form.NetConnectDlg1->Result(), -1);
+    QVERIFY(form.Timer1->isActive());
+    QVERIFY(form.Timer1->remainingTime() > 200);  // a fresh interval
+
+    places_.disks = {{parvex::TNetConnection::ncKernel, "server:/export", "/mnt/export", "/mnt/export"}};
+    WhileOpen<parvex::TNetDisconnectForm>(
+        form,
+        [this](parvex::TNetDisconnectForm& dialog) {
+          dialog.DisconnectClick();
+          places_.disconnects.back()->Finish({});
+        },
+        &still);
+    form.DisconnectNetworkDrives1->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(!places_.disconnects.empty() && QApplication::activeModalWidget() == nullptr, 3000);
+    QVERIFY(still);
+    QCOMPARE(places_.disconnects[0]->subject, QStringLiteral("/mnt/export"));
+    QCOMPARE(form.NetDisConnectDlg1->Result(), 0);
+    QVERIFY(form.Timer1->isActive());
+  }
+
+  void systemInformationShownModally() {
+    parvex::test::FakeMachine machine;
+    TSysInfoForm window(nullptr, machine.SourcesFor());
+    SysInfoForm = &window;
+    TForm1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+
+    bool still = false;
+    WhileOpen<TSysInfoForm>(form, [](TSysInfoForm& shown) { shown.sbexitClick(); }, &still);
+    form.SystemInformation1->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible() && still, 3000);
+    QTRY_VERIFY_WITH_TIMEOUT(form.Timer1->isActive(), 1000);
+    // (That the main window is activated again on the return is the window
+    // manager's doing: the desktop test sees it.)
+    SysInfoForm = nullptr;
+  }
+
+  void aboutShownWithoutWaitingAndBroughtForward() {
+    TForm3 about;
+    Form3 = &about;
+    TForm1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QTest::mouseClick(form.NoShape2, Qt::LeftButton, {}, InsideOf(form.NoShape2));
+    // Back at once: not modal, the light going again.
+    QVERIFY(about.isVisible());
+    QVERIFY(QApplication::activeModalWidget() == nullptr);
+    QVERIFY(form.Timer1->isActive());
+    QVERIFY(QTest::qWaitForWindowActive(&about));
+    const QString lit = LitPattern(form);
+    QTRY_VERIFY_WITH_TIMEOUT(LitPattern(form) != lit, 1000);  // runs while About is open
+
+    // A second click brings the same window forward.
+    form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    form.NoShape2Click();
+    QVERIFY(QTest::qWaitForWindowActive(&about));
+    int abouts = 0;
+    for (QWidget* window : QApplication::topLevelWidgets())
+      if (qobject_cast<TForm3*>(window) != nullptr && window->isVisible()) ++abouts;
+    QCOMPARE(abouts, 1);
+
+    about.LabelEffect3Click();
+    QVERIFY(!about.isVisible());
+    form.NoShape2Click();  // shown again after closing
+    QVERIFY(about.isVisible());
+    Form3 = nullptr;
+  }
+};
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  Unit1Test lights;
+  Unit1ToolsTest tools;
+  return QTest::qExec(&lights, argc, argv) | QTest::qExec(&tools, argc, argv);
+}
 #include "Unit1_test.moc"

@@ -146,9 +146,12 @@ class TBackupFile::BackupRun {
   // length may reach the disk before the last blocks do (the reader takes a
   // cut-off volume's blocks as far as they go).
   void WriteSegment() {
-    segmentStart_ = volume_->Position();
+    // The head goes out before its place is remembered: a flush in the
+    // middle of it must not patch a length that is not written yet.
+    const std::int64_t start = volume_->Position();
     segmentLength_ = 0;
     WriteEmptySegment();
+    segmentStart_ = start;
     try {
       while (remaining_ > 0 && o_.continue_) {
         if (VolumeFull(segmentLength_)) break;

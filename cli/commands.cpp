@@ -88,22 +88,27 @@ int RunSplit(const SplitOptions& o) {
     case format::VolumeSizeCheck::kTooLarge:
       return Fail("a volume may hold at most 2 GiB - 1 bytes (use 0 for no limit)"), kUsage;
   }
-  std::vector<std::string> entries = o.files;
+  std::ifstream list;
   if (!o.filesFrom.empty()) {
-    std::ifstream list(o.filesFrom);
+    list.open(o.filesFrom);
     if (!list) return Fail(ShownName(o.filesFrom) + ": cannot read the list of files");
-    for (std::string line; std::getline(list, line);) {
-      if (!line.empty()) entries.push_back(line);
-    }
   }
-  if (entries.empty()) return Fail("no files to store"), kUsage;
-
+  // A list of a large tree is held compactly (a NameList), and only once.
   TBackupFile bf;
-  std::vector<std::string> files;
-  for (const std::string& entry : entries) {
-    files.push_back(bf.AbsoluteName(entry));  // names are taken against the shell's directory
-    if (platform::Env::Default()->FindMatches(files.back()).empty()) return Fail(ShownName(entry) + ": no such file");
+  NameList files;
+  std::string missing;
+  const auto take = [&](const std::string& entry) {
+    const std::string name = bf.AbsoluteName(entry);  // names are taken against the shell's directory
+    if (missing.empty() && platform::Env::Default()->FindMatches(name).empty()) missing = entry;
+    files.Add(name);
+  };
+  for (const std::string& entry : o.files) take(entry);
+  for (std::string line; list.is_open() && std::getline(list, line);) {
+    if (!line.empty()) take(line);
   }
+  if (files.Empty()) return Fail("no files to store"), kUsage;
+  if (!missing.empty()) return Fail(ShownName(missing) + ": no such file");
+  files.Compact();
   bf.Threads = o.threads;
   bf.BackupTitle = o.title;
   bf.MaxSize = static_cast<std::int32_t>(maxSize);

@@ -71,25 +71,27 @@ class TBackupFile::BackupRun {
         archive_(owner.AbsoluteName(archiveName)),
         workDir_(platform::DirectoryPart(archive_)) {}
 
-  TBackupResult Run(const std::vector<std::string>& files) {
+  TBackupResult Run(const NameList& files) {
     BusyScope busy(o_.busy_);
-    const std::vector<std::string> list = Expand(files);
+    Expand(files);
     o_.continue_ = true;
     o_.RaiseProgress("", 0);
 
     o_.TotalSize = 0;
-    for (const std::string& name : list) o_.TotalSize += std::max<std::int64_t>(0, env_.FileSize(name));
+    for (NameList::Cursor name(list_); name.Next();) {
+      o_.TotalSize += std::max<std::int64_t>(0, env_.FileSize(name.Name()));
+    }
 
     volumeNumber_ = 1;
     if (o_.SaveFileID) StartIdList();
     OpenVolume();
-    o_.FileCount = static_cast<std::int32_t>(list.size());
+    o_.FileCount = static_cast<std::int32_t>(list_.Size());
     WriteText(o_.BackupTitle);
     WriteU32(static_cast<std::uint32_t>(o_.TotalSize));  // low 32 bits
     WriteU32(static_cast<std::uint32_t>(o_.FileCount));
     o_.Processed = 0;
 
-    source_ = MakeBlockSource(env_, list, o_.EffectiveThreads());
+    source_ = MakeBlockSource(env_, list_, o_.EffectiveThreads());
     SourceFile file;
     while (o_.continue_ && source_->NextFile(file)) StoreFile(file);
     source_.reset();  // blocks read ahead of a stop are dropped
@@ -104,16 +106,16 @@ class TBackupFile::BackupRun {
   }
 
  private:
-  std::vector<std::string> Expand(const std::vector<std::string>& files) {
-    std::vector<std::string> list;
-    for (const std::string& entry : files) {
-      const std::string dir = platform::DirectoryPart(entry);
-      for (const platform::DirEntry& match : env_.FindMatches(platform::MakeAbsolute(entry, workDir_))) {
+  // The working list: every match of every entry, in order.
+  void Expand(const NameList& files) {
+    for (NameList::Cursor entry(files); entry.Next();) {
+      const std::string dir = platform::DirectoryPart(entry.Name());
+      for (const platform::DirEntry& match : env_.FindMatches(platform::MakeAbsolute(entry.Name(), workDir_))) {
         const std::string full = platform::MakeAbsolute(dir + match.name, workDir_);
-        if (o_.backupMode_ == bmAll || env_.HasArchiveAttribute(full)) list.push_back(full);
+        if (o_.backupMode_ == bmAll || env_.HasArchiveAttribute(full)) list_.Add(full);
       }
     }
-    return list;
+    list_.Compact();
   }
 
   void StoreFile(const SourceFile& file) {
@@ -330,11 +332,12 @@ class TBackupFile::BackupRun {
   std::int64_t remaining_ = 0;
   std::int64_t segmentStart_ = -1;  // of the open segment's head; -1 while none is open
   std::int64_t segmentLength_ = 0;  // its complete block records so far
+  NameList list_;                       // the working list; outlives the source, which reads it
   std::unique_ptr<BlockSource> source_;
   TBackupResult result_;
 };
 
-TBackupResult TBackupFile::Backup(const std::vector<std::string>& files, const std::string& archiveName) {
+TBackupResult TBackupFile::Backup(const NameList& files, const std::string& archiveName) {
   if (busy_) throw Exception("Another operation is still running");
   if (fmt::CheckVolumeSize(MaxSize) != fmt::VolumeSizeCheck::kOk) {
     throw Exception("Volume size " + std::to_string(MaxSize) + " is too small: a volume must hold at least " +

@@ -17,10 +17,10 @@ using platform::IoError;
 constexpr std::size_t kChunk = format::kChunkSize;
 
 // Opens the next existing file of the list; the shared first step of both sources.
-bool OpenNext(platform::Env& env, const std::vector<std::string>& names, std::size_t& next, SourceFile& file,
+bool OpenNext(platform::Env& env, NameList::Cursor& names, SourceFile& file,
               std::unique_ptr<platform::ReadableFile>& handle) {
-  while (next < names.size()) {
-    const std::string& name = names[next++];
+  while (names.Next()) {
+    const std::string& name = names.Name();
     file = SourceFile{name, 0, 0, ""};
     handle.reset();
     try {
@@ -41,11 +41,11 @@ bool OpenNext(platform::Env& env, const std::vector<std::string>& names, std::si
 
 class SerialSource : public BlockSource {
  public:
-  SerialSource(platform::Env& env, const std::vector<std::string>& names)
+  SerialSource(platform::Env& env, const NameList& names)
       : env_(env), names_(names), chunk_(kChunk), block_(kChunk + kCompressSlack) {}
 
   bool NextFile(SourceFile& file) override {
-    if (!OpenNext(env_, names_, next_, file, handle_)) return false;
+    if (!OpenNext(env_, names_, file, handle_)) return false;
     remaining_ = file.size;
     return true;
   }
@@ -74,8 +74,7 @@ class SerialSource : public BlockSource {
 
  private:
   platform::Env& env_;
-  const std::vector<std::string> names_;  // a copy: the reader thread may outlive the caller's list
-  std::size_t next_ = 0;
+  NameList::Cursor names_;
   std::unique_ptr<platform::ReadableFile> handle_;
   std::int64_t remaining_ = 0;
   std::vector<std::uint8_t> chunk_;
@@ -91,7 +90,7 @@ class SerialSource : public BlockSource {
 // bounds the memory in use (about 64 KiB a slot).
 class ParallelSource : public BlockSource {
  public:
-  ParallelSource(platform::Env& env, const std::vector<std::string>& names, unsigned threads)
+  ParallelSource(platform::Env& env, const NameList& names, unsigned threads)
       : env_(env), names_(names), slots_(std::max<std::size_t>(32, 8 * threads)) {
     for (Slot& slot : slots_) {
       slot.input.resize(kChunk);
@@ -233,10 +232,10 @@ class ParallelSource : public BlockSource {
   }
 
   void ReadAhead() {
-    std::size_t next = 0;
+    NameList::Cursor names(names_);
     SourceFile file;
     std::unique_ptr<platform::ReadableFile> handle;
-    while (OpenNext(env_, names_, next, file, handle)) {
+    while (OpenNext(env_, names, file, handle)) {
       Slot* head = Claim();
       if (!head) return;
       head->kind = Kind::kFile;
@@ -303,7 +302,7 @@ class ParallelSource : public BlockSource {
   }
 
   platform::Env& env_;
-  const std::vector<std::string> names_;  // a copy: the reader thread may outlive the caller's list
+  const NameList& names_;
   std::vector<Slot> slots_;
   std::mutex mutex_;
   std::condition_variable slotFreed_, workQueued_, headReady_;
@@ -319,8 +318,7 @@ class ParallelSource : public BlockSource {
 
 }  // namespace
 
-std::unique_ptr<BlockSource> MakeBlockSource(platform::Env& env, const std::vector<std::string>& names,
-                                             unsigned threads) {
+std::unique_ptr<BlockSource> MakeBlockSource(platform::Env& env, const NameList& names, unsigned threads) {
   if (threads <= 1) return std::make_unique<SerialSource>(env, names);
   return std::make_unique<ParallelSource>(env, names, threads);
 }

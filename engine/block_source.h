@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/name_list.h"
 #include "platform/Platform.h"
 
 namespace parvex {
@@ -39,8 +40,7 @@ class BlockSource {
   virtual bool NextBlock(SourceBlock& block) = 0;
 };
 
-// threads <= 1: the serial source.
-std::unique_ptr<BlockSource> MakeBlockSource(platform::Env& env, const std::vector<std::string>& names,
-                                             unsigned threads);
+// threads <= 1: the serial source. `names` must outlive the source.
+std::unique_ptr<BlockSource> MakeBlockSource(platform::Env& env, const NameList& names, unsigned threads);
 
 }  // namespace parvex

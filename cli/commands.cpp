@@ -97,8 +97,9 @@ int RunSplit(const SplitOptions& o) {
   TBackupFile bf;
   NameList files;
   std::string missing;
+  const std::string shellDirectory = platform::Env::Default()->CurrentDirectory();  // asked once, not per name
   const auto take = [&](const std::string& entry) {
-    const std::string name = bf.AbsoluteName(entry);  // names are taken against the shell's directory
+    const std::string name = platform::MakeAbsolute(entry, shellDirectory);  // names are taken against the shell's directory
     if (missing.empty() && platform::Env::Default()->FindMatches(name).empty()) missing = entry;
     files.Add(name);
   };

@@ -77,6 +77,8 @@ class TBackupFile::BackupRun {
     o_.continue_ = true;
     o_.RaiseProgress("", 0);
 
+    // The files are read and compressed ahead while their sizes are added up.
+    source_ = MakeBlockSource(env_, list_, o_.EffectiveThreads());
     o_.TotalSize = 0;
     for (NameList::Cursor name(list_); name.Next();) {
       o_.TotalSize += std::max<std::int64_t>(0, env_.FileSize(name.Name()));
@@ -91,7 +93,6 @@ class TBackupFile::BackupRun {
     WriteU32(static_cast<std::uint32_t>(o_.FileCount));
     o_.Processed = 0;
 
-    source_ = MakeBlockSource(env_, list_, o_.EffectiveThreads());
     SourceFile file;
     while (o_.continue_ && source_->NextFile(file)) StoreFile(file);
     source_.reset();  // blocks read ahead of a stop are dropped

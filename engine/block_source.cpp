@@ -82,9 +82,10 @@ class SerialSource : public BlockSource {
   LzrwCompressor compressor_;
 };
 
-// A reader thread fills a ring of slots in list order: a file's head, then its
-// chunks (the last marked as such), and an end mark after a file that ended
-// before its announced size. Workers compress chunk slots; the consumer takes
+// A reader thread fills a ring of slots in list order: a file's chunks (the
+// first carries the file's head, the last is marked as such; a file without
+// data gets a slot of its own for its head), and an end mark after a file that
+// ended before its announced size. Workers compress chunk slots; the consumer takes
 // slots in ring order once they are ready, and while the head is not ready it
 // compresses queued slots itself (the head first) rather than sleep. The ring
 // bounds the memory in use (about 64 KiB a slot).
@@ -114,13 +115,20 @@ class ParallelSource : public BlockSource {
   bool NextFile(SourceFile& file) override {
     // Passes over whatever is left of the current file (its data was not wanted).
     for (;;) {
-      Slot& slot = Take();
-      if (slot.kind == Kind::kFile) {
+      Slot& slot = TakePublished();
+      if (slot.head && !headGiven_) {
         file = slot.file;
-        Release();
+        // A head that comes with the file's first chunk stays for NextBlock;
+        // the chunk may still be compressed meanwhile.
+        if (slot.kind == Kind::kFile) {
+          Release();
+        } else {
+          headGiven_ = true;
+        }
         return true;
       }
-      const bool end = slot.kind == Kind::kEnd;
+      headGiven_ = false;
+      const bool end = Take().kind == Kind::kEnd;
       Release();
       if (end) return false;
     }
@@ -128,9 +136,13 @@ class ParallelSource : public BlockSource {
 
   bool NextBlock(SourceBlock& block) override {
     Slot& slot = Take();
-    if (slot.kind == Kind::kFileEnd || slot.kind == Kind::kFile || slot.kind == Kind::kEnd) {
-      if (slot.kind == Kind::kFileEnd) Release();
+    if ((slot.head && !headGiven_) || slot.kind == Kind::kFile || slot.kind == Kind::kEnd) {
       return false;  // a following file's head stays for NextFile
+    }
+    headGiven_ = false;
+    if (slot.kind == Kind::kFileEnd) {
+      Release();
+      return false;
     }
     if (!slot.error.empty()) throw EArchiveError(kCannotReadFile, slot.error);
     block.data = slot.output.data();
@@ -147,6 +159,7 @@ class ParallelSource : public BlockSource {
   struct Slot {
     Kind kind = Kind::kEnd;
     State state = State::kFilling;
+    bool head = false;  // begins a file: `file` holds it
     SourceFile file;
     std::vector<std::uint8_t> input, output;
     std::size_t inputBytes = 0;
@@ -165,6 +178,14 @@ class ParallelSource : public BlockSource {
   // Consumer side: the slot at the head, once ready. It stays taken until
   // Release. While the head is not ready, the consumer compresses queued slots
   // itself (the head first) instead of sleeping.
+  // The slot at the head once it is published, whether or not compressed.
+  Slot& TakePublished() {
+    if (held_) Release();
+    std::unique_lock lock(mutex_);
+    headReady_.wait(lock, [&] { return head_ < tail_; });
+    return Head();
+  }
+
   Slot& Take() {
     if (held_) Release();
     std::unique_lock lock(mutex_);
@@ -228,7 +249,7 @@ class ParallelSource : public BlockSource {
       atHead = &slot == &Head();
     }
     if (compress) workQueued_.notify_one();
-    if (atHead) headReady_.notify_one();  // the consumer may be waiting for it
+    if (atHead) headReady_.notify_one();  // the consumer may be waiting for it, or for its head
   }
 
   void ReadAhead() {
@@ -236,15 +257,21 @@ class ParallelSource : public BlockSource {
     SourceFile file;
     std::unique_ptr<platform::ReadableFile> handle;
     while (OpenNext(env_, names, file, handle)) {
-      Slot* head = Claim();
-      if (!head) return;
-      head->kind = Kind::kFile;
-      head->file = file;
-      Publish(*head, false);
+      // The head goes with the file's first chunk, or alone when the file has no data to read.
       std::int64_t remaining = handle ? file.size : 0;
-      while (remaining > 0) {
+      if (remaining <= 0) {
+        Slot* head = Claim();
+        if (!head) return;
+        head->kind = Kind::kFile;
+        head->head = true;
+        head->file = file;
+        Publish(*head, false);
+      }
+      for (bool first = true; remaining > 0; first = false) {
         Slot* slot = Claim();
         if (!slot) return;
+        slot->head = first;
+        if (first) slot->file = file;
         const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(remaining, kChunk));
         std::size_t got = 0;
         try {
@@ -275,6 +302,7 @@ class ParallelSource : public BlockSource {
     Slot* end = Claim();
     if (!end) return;
     end->kind = Kind::kEnd;
+    end->head = false;
     Publish(*end, false);
   }
 
@@ -311,6 +339,7 @@ class ParallelSource : public BlockSource {
   bool stopping_ = false;
   bool readerWaiting_ = false;
   bool held_ = false;
+  bool headGiven_ = false;  // NextFile gave the head slot's file; NextBlock takes its chunk
   LzrwCompressor compressor_;  // the consumer's own
   std::thread reader_;
   std::vector<std::thread> workers_;

@@ -54,8 +54,15 @@ def volumes_of(out):
     return sorted(p for p in os.listdir(out) if p.startswith('SET.'))
 
 
+def timed_after_sync(command):
+    """Times a command once the dirty pages of what came before are on disk."""
+    os.sync()
+    return compare.timed(command)
+
+
 def run_case(cli, work, label, src, volume_size, threads, per, units):
-    """Splits `src` (a file or a tree), joins it, checks it; returns a table row."""
+    """Splits `src` (a file or a tree) and joins it, with parvex-cli and with the
+    floor (tar | split, cat | tar); checks the round trip; returns a table row."""
     out = os.path.join(work, 'growth-out')
     dst = os.path.join(work, 'growth-restored')
     for d in (out, dst):
@@ -66,30 +73,38 @@ def run_case(cli, work, label, src, volume_size, threads, per, units):
         split = f'find {src} -type f > {out}/list && {cli} split -q{t} -s {volume_size} -T {out}/list {out}/SET.PX'
     else:
         split = f'{cli} split -q{t} -s {volume_size} {out}/SET.PX {src}'
-    s = compare.timed(split)
+    s = timed_after_sync(split)
     volumes = len(volumes_of(out))
     out_bytes = sum(os.path.getsize(os.path.join(out, v)) for v in volumes_of(out))
-    j = compare.timed(f'{cli} join -q{t} -f -d {dst} {out}/SET.PX')
+    j = timed_after_sync(f'{cli} join -q{t} -f -d {dst} {out}/SET.PX')
     restored = dst + os.path.abspath(src)
     if os.path.isdir(src):
         same = compare.same_tree(src, restored)
     else:
         same = subprocess.run(['cmp', '-s', src, restored]).returncode == 0
+    for d in (out, dst):
+        shutil.rmtree(d)
+        os.makedirs(d)
+    parent, name = os.path.split(os.path.abspath(src))
+    fs = timed_after_sync(f'tar cf - -C {parent} {name} | split -b {volume_size} - {out}/x.')
+    fj = timed_after_sync(f'cat {out}/x.* | tar xf - -C {dst}')
     shutil.rmtree(out)
     shutil.rmtree(dst)
-    return dict(label=label, units=units, per=per, volumes=volumes, out=out_bytes, split=s, join=j, same=same)
+    return dict(label=label, units=units, per=per, volumes=volumes, out=out_bytes, split=s, join=j,
+                floor_split=fs, floor_join=fj, same=same)
 
 
 def report(rows):
-    print(f'{"case":<30} {"volumes":>7} {"out MB":>8} {"split s":>8} {"per unit":>10} {"peak MB":>8}'
-          f' {"join s":>7} {"per unit":>10} {"peak MB":>8} {"same":>5}')
+    print(f'{"case":<26} {"vols":>5} {"out MB":>7} | {"split s":>7} {"per unit":>13} {"cpu/unit":>8} {"/floor":>6}'
+          f' {"peak MB":>7} | {"join s":>6} {"per unit":>13} {"cpu/unit":>8} {"/floor":>6} {"peak MB":>7} | same')
     for r in rows:
         scale, unit = (1e3, 'ms/MB') if r['per'] == 'MB' else (1e6, 'us/file')
-        ps = r['split'][0] / r['units'] * scale
-        pj = r['join'][0] / r['units'] * scale
-        print(f'{r["label"]:<30} {r["volumes"]:7d} {r["out"] / MB:8.1f} {r["split"][0]:8.2f} {ps:6.2f} {unit:<3}'
-              f' {r["split"][2] / 1024:8.1f} {r["join"][0]:7.2f} {pj:6.2f} {unit:<3} {r["join"][2] / 1024:8.1f}'
-              f' {"yes" if r["same"] else "NO":>5}')
+
+        def part(run, floor):
+            return (f'{run[0]:7.2f} {run[0] / r["units"] * scale:7.2f} {unit:<5} {run[1] / r["units"] * scale:8.2f}'
+                    f' {run[0] / floor[0]:6.2f} {run[2] / 1024:7.1f}')
+        print(f'{r["label"]:<26} {r["volumes"]:5d} {r["out"] / MB:7.1f} | {part(r["split"], r["floor_split"])} |'
+              f' {part(r["join"], r["floor_join"])[1:]} | {"yes" if r["same"] else "NO"}')
     sys.stdout.flush()
 
 
@@ -105,10 +120,13 @@ def main():
     work = os.path.abspath(args.work)
     os.makedirs(work, exist_ok=True)
     sources = compare.files_under([compare.build_corpora(work)['tree']])
+    print('Time per unit is wall time; cpu/unit counts user and system time of all threads. /floor: against\n'
+          'tar | split and cat | tar on the same input, timed right after.\n')
     rows = []
     for gb in [int(x) for x in args.files_gb.split(',') if x]:
         path = os.path.join(work, f'growth-{gb}G.bin')
         make_big_file(path, gb * GB, sources)
+        os.sync()
         rows.append(run_case(cli, work, f'file {gb} GB', path, '100M', args.threads, 'MB', gb * 1024))
         os.remove(path)
         report(rows[-1:])

@@ -126,7 +126,7 @@ def tools(cli):
 
 
 def timed(command):
-    """Runs a shell command under /usr/bin/time -v; returns wall, cpu seconds and peak KB."""
+    """Runs a shell command under /usr/bin/time -v; returns wall, cpu seconds, peak KB and user seconds."""
     result = subprocess.run(['/usr/bin/time', '-v', 'bash', '-c', 'set -o pipefail; ' + command],
                             stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
     err = result.stderr
@@ -139,8 +139,9 @@ def timed(command):
     wall = field('Elapsed (wall clock) time (h:mm:ss or m:ss)')
     parts = [float(p) for p in wall.split(':')]
     seconds = sum(p * 60 ** i for i, p in enumerate(reversed(parts)))
-    cpu = float(field('User time (seconds)')) + float(field('System time (seconds)'))
-    return seconds, cpu, int(field('Maximum resident set size (kbytes)'))
+    user = float(field('User time (seconds)'))
+    cpu = user + float(field('System time (seconds)'))
+    return seconds, cpu, int(field('Maximum resident set size (kbytes)')), user
 
 
 def volume_bytes(pattern):

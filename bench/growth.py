@@ -95,13 +95,15 @@ def run_case(cli, work, label, src, volume_size, threads, per, units):
 
 
 def report(rows):
-    print(f'{"case":<26} {"vols":>5} {"out MB":>7} | {"split s":>7} {"per unit":>13} {"cpu/unit":>8} {"/floor":>6}'
-          f' {"peak MB":>7} | {"join s":>6} {"per unit":>13} {"cpu/unit":>8} {"/floor":>6} {"peak MB":>7} | same')
+    print(f'{"case":<26} {"vols":>5} {"out MB":>7} | {"split s":>7} {"per unit":>13} {"cpu":>6} {"user":>6}'
+          f' {"/floor":>6} {"peak MB":>7} | {"join s":>6} {"per unit":>13} {"cpu":>6} {"user":>6} {"/floor":>6}'
+          f' {"peak MB":>7} | same')
     for r in rows:
         scale, unit = (1e3, 'ms/MB') if r['per'] == 'MB' else (1e6, 'us/file')
 
         def part(run, floor):
-            return (f'{run[0]:7.2f} {run[0] / r["units"] * scale:7.2f} {unit:<5} {run[1] / r["units"] * scale:8.2f}'
+            per = [x / r['units'] * scale for x in (run[0], run[1], run[3])]
+            return (f'{run[0]:7.2f} {per[0]:7.2f} {unit:<5} {per[1]:6.2f} {per[2]:6.2f}'
                     f' {run[0] / floor[0]:6.2f} {run[2] / 1024:7.1f}')
         print(f'{r["label"]:<26} {r["volumes"]:5d} {r["out"] / MB:7.1f} | {part(r["split"], r["floor_split"])} |'
               f' {part(r["join"], r["floor_join"])[1:]} | {"yes" if r["same"] else "NO"}')
@@ -120,8 +122,8 @@ def main():
     work = os.path.abspath(args.work)
     os.makedirs(work, exist_ok=True)
     sources = compare.files_under([compare.build_corpora(work)['tree']])
-    print('Time per unit is wall time; cpu/unit counts user and system time of all threads. /floor: against\n'
-          'tar | split and cat | tar on the same input, timed right after.\n')
+    print('Per unit: wall time; cpu and user: the time of all threads (cpu with the system\'s), per unit.\n'
+          '/floor: against tar | split and cat | tar on the same input, timed right after.\n')
     rows = []
     for gb in [int(x) for x in args.files_gb.split(',') if x]:
         path = os.path.join(work, f'growth-{gb}G.bin')

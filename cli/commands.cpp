@@ -83,16 +83,14 @@ void ListRestored(const TRestoreResult& result) {
 
 }  // namespace
 
-std::vector<std::string> ListedNames(std::istream& list) {
-  std::vector<std::string> names;
+void ReadListedNames(std::istream& list, NameList& names) {
   for (std::string line; std::getline(list, line);) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     const std::size_t first = line.find_first_not_of(" \t");
     if (first == std::string::npos) continue;
     const std::size_t last = line.find_last_not_of(" \t");
-    names.push_back(line.substr(first, last - first + 1));
+    names.Add(std::string_view(line).substr(first, last - first + 1));
   }
-  return names;
 }
 
 bool ParseSize(const std::string& text, long long& bytes) {
@@ -129,13 +127,15 @@ int RunSplit(const SplitOptions& o) {
     case format::VolumeSizeCheck::kTooLarge:
       return Fail("a volume may hold at most 2 GiB - 1 bytes (use 0 for no limit)"), kUsage;
   }
-  std::vector<std::string> entries = o.files;
+  // The list of a large tree is held compactly (a NameList).
+  NameList entries(o.files);
   if (!o.filesFrom.empty()) {
     std::ifstream list(o.filesFrom);
     if (!list) return Fail(ShownName(o.filesFrom) + ": cannot read the list of files");
-    for (std::string& name : ListedNames(list)) entries.push_back(std::move(name));
+    ReadListedNames(list, entries);
   }
-  if (entries.empty()) return Fail("no files to store"), kUsage;
+  if (entries.Empty()) return Fail("no files to store"), kUsage;
+  entries.Compact();
 
   TBackupFile bf;
   const bool replacing = platform::Env::Default()->FileExists(bf.AbsoluteName(o.archive));
@@ -143,7 +143,7 @@ int RunSplit(const SplitOptions& o) {
     return Fail(ShownName(o.archive) + " already exists: give --overwrite to replace that set (its further " +
                 "volumes that the new set does not reach are removed)");
   }
-  std::vector<std::string> files;  // names are taken against the shell's directory
+  NameList files;  // names are taken against the shell's directory
   if (const int status = CollectFiles(entries, {o.recursive, o.dereference}, bf, files);
       status != kOk)
     return status;

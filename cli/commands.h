@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/name_list.h"
 #include "engine/volume_request.h"
 
 namespace parvex::cli {
@@ -62,9 +63,10 @@ class ProgressLine;
 // absent volume is an error.
 TVolumeAsker VolumeAsker(bool noPrompt, ProgressLine* progress);
 
-// The names of a -T list: one a line, without a trailing CR (lists written on
-// Windows) and without blanks around it; empty and blank lines are skipped.
-std::vector<std::string> ListedNames(std::istream& list);
+// Adds the names of a -T list: one a line, without a trailing CR (lists
+// written on Windows) and without blanks around it; empty and blank lines are
+// skipped.
+void ReadListedNames(std::istream& list, NameList& names);
 
 // "1440K" -> 1,474,560; "0" -> 0; K, M, G are powers of 1024. False when the
 // text is not a size.

@@ -11,7 +11,9 @@
 #include <cerrno>
 #include <cstring>
 #include <iostream>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "base/SafeText.h"
 #include "cli/commands.h"
@@ -132,12 +134,13 @@ class TreeWalk {
 
 }  // namespace
 
-int CollectFiles(const std::vector<std::string>& entries, const FileListOptions& options, TBackupFile& bf,
-                 std::vector<std::string>& files) {
+int CollectFiles(const NameList& entries, const FileListOptions& options, TBackupFile& bf, NameList& files) {
   platform::Env& env = *platform::Env::Default();
   bf.LiteralNames = options.recursive;
-  for (const std::string& entry : entries) {
-    const std::string absolute = bf.AbsoluteName(entry);
+  const std::string shellDirectory = env.CurrentDirectory();  // asked once, not once a name
+  for (NameList::Cursor cursor(entries); cursor.Next();) {
+    const std::string& entry = cursor.Name();
+    const std::string absolute = platform::MakeAbsolute(entry, shellDirectory);
     const std::vector<platform::DirEntry> matches = env.FindMatches(absolute);
     if (matches.empty()) return Refuse(kError, entry, ": no such file");
     const bool pattern = HasWildcard(platform::NamePart(absolute));
@@ -161,12 +164,13 @@ int CollectFiles(const std::vector<std::string>& entries, const FileListOptions&
       }
     }
     if (!options.recursive) {
-      files.push_back(absolute);  // the engine expands the wildcards itself
+      files.Add(absolute);  // the engine expands the wildcards itself
       continue;
     }
     std::sort(below.begin(), below.end());
-    files.insert(files.end(), below.begin(), below.end());
+    for (const std::string& name : below) files.Add(name);
   }
+  files.Compact();
   return kOk;
 }
 

@@ -5,8 +5,7 @@
 // on stderr, never dropped silently.
 #pragma once
 
-#include <string>
-#include <vector>
+#include "engine/name_list.h"
 
 namespace parvex {
 class TBackupFile;
@@ -25,7 +24,6 @@ struct FileListOptions {
 // literally (TBackupFile::LiteralNames). Returns 0, or the exit status after
 // the message is printed: 1 for a name that matches nothing or a folder that
 // cannot be read, 2 for a folder named without -r.
-int CollectFiles(const std::vector<std::string>& entries, const FileListOptions& options, TBackupFile& bf,
-                 std::vector<std::string>& files);
+int CollectFiles(const NameList& entries, const FileListOptions& options, TBackupFile& bf, NameList& files);
 
 }  // namespace parvex::cli

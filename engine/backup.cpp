@@ -85,27 +85,30 @@ class TBackupFile::BackupRun {
         workDir_(platform::DirectoryPart(archive_)),
         result_(owner.lastBackup_) {}
 
-  void Run(const std::vector<std::string>& files) {
+  void Run(const NameList& files) {
     BusyScope busy(o_.busy_);
-    const std::vector<std::string> list = Expand(files);
+    Expand(files);
     o_.continue_ = true;
     o_.RaiseProgress("", 0);
 
-    o_.TotalSize = 0;
-    for (const std::string& name : list) o_.TotalSize += std::max<std::int64_t>(0, env_.FileSize(name));
-
     NoteOwnFiles();
     try {
+      // The files are read and compressed ahead while their sizes are added up.
+      source_ = MakeBlockSource(env_, list_, o_.EffectiveThreads(), &ownFiles_);
+      o_.TotalSize = 0;
+      for (NameList::Cursor name(list_); name.Next();) {
+        o_.TotalSize += std::max<std::int64_t>(0, env_.FileSize(name.Name()));
+      }
+
       volumeNumber_ = 1;
       if (o_.SaveFileID) StartIdList();
       OpenVolume();
-      o_.FileCount = static_cast<std::int32_t>(list.size());
+      o_.FileCount = static_cast<std::int32_t>(list_.Size());
       WriteText(o_.BackupTitle);
       WriteU32(static_cast<std::uint32_t>(o_.TotalSize));  // low 32 bits
       WriteU32(static_cast<std::uint32_t>(o_.FileCount));
       o_.Processed = 0;
 
-      source_ = MakeBlockSource(env_, list, o_.EffectiveThreads(), &ownFiles_);
       SourceFile file;
       while (o_.continue_ && source_->NextFile(file)) StoreFile(file);
       source_.reset();  // blocks read ahead of a stop are dropped
@@ -156,21 +159,22 @@ class TBackupFile::BackupRun {
     if (o_.Warning) o_.Warning(text);
   }
 
-  std::vector<std::string> Expand(const std::vector<std::string>& files) {
-    std::vector<std::string> list;
-    for (const std::string& entry : files) {
+  // The working list: every match of every entry, in order.
+  void Expand(const NameList& files) {
+    for (NameList::Cursor cursor(files); cursor.Next();) {
+      const std::string& entry = cursor.Name();
       if (o_.LiteralNames) {
         const std::string full = platform::MakeAbsolute(entry, workDir_);
-        if (o_.backupMode_ == bmAll || env_.HasArchiveAttribute(full)) list.push_back(full);
+        if (o_.backupMode_ == bmAll || env_.HasArchiveAttribute(full)) list_.Add(full);
         continue;
       }
       const std::string dir = platform::DirectoryPart(entry);
       for (const platform::DirEntry& match : env_.FindMatches(platform::MakeAbsolute(entry, workDir_))) {
         const std::string full = platform::MakeAbsolute(dir + match.name, workDir_);
-        if (o_.backupMode_ == bmAll || env_.HasArchiveAttribute(full)) list.push_back(full);
+        if (o_.backupMode_ == bmAll || env_.HasArchiveAttribute(full)) list_.Add(full);
       }
     }
-    return list;
+    list_.Compact();
   }
 
   void StoreFile(const SourceFile& file) {
@@ -215,9 +219,12 @@ class TBackupFile::BackupRun {
   // length may reach the disk before the last blocks do (the reader takes a
   // cut-off volume's blocks as far as they go).
   void WriteSegment() {
-    segmentStart_ = volume_->Position();
+    // The head goes out before its place is remembered: a flush in the
+    // middle of it must not patch a length that is not written yet.
+    const std::int64_t start = volume_->Position();
     segmentLength_ = 0;
     WriteEmptySegment();
+    segmentStart_ = start;
     try {
       while (remaining_ > 0 && o_.continue_) {
         if (VolumeFull(segmentLength_)) break;
@@ -413,11 +420,12 @@ class TBackupFile::BackupRun {
   bool holdsFirstVolume_ = false;  // the first volume was created by this backup
   std::int64_t segmentStart_ = -1;  // of the open segment's head; -1 while none is open
   std::int64_t segmentLength_ = 0;  // its complete block records so far
+  NameList list_;                       // the working list; outlives the source, which reads it
   std::unique_ptr<BlockSource> source_;
   TBackupResult& result_;
 };
 
-TBackupResult TBackupFile::Backup(const std::vector<std::string>& files, const std::string& archiveName) {
+TBackupResult TBackupFile::Backup(const NameList& files, const std::string& archiveName) {
   if (busy_) throw Exception("Another operation is still running");
   if (fmt::CheckVolumeSize(MaxSize) != fmt::VolumeSizeCheck::kOk) {
     throw Exception("Volume size " + std::to_string(MaxSize) + " is too small: a volume must hold at least " +

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "base/Exception.h"
+#include "engine/name_list.h"
 #include "engine/volume_request.h"
 #include "platform/Platform.h"
 
@@ -150,7 +151,7 @@ class TBackupFile {
   // Stores every file the list names into the set whose first volume is
   // archiveName. `completed` when the set was completed, not when it was
   // stopped. Throws EArchiveError (or Exception for refused settings).
-  TBackupResult Backup(const std::vector<std::string>& files, const std::string& archiveName);
+  TBackupResult Backup(const NameList& files, const std::string& archiveName);
 
   // Restores the set whose first volume is archiveName into destDir (may be
   // empty: files go back to their stored paths). Nothing happens, and no event

@@ -17,10 +17,10 @@ using platform::IoError;
 constexpr std::size_t kChunk = format::kChunkSize;
 
 // Opens the next existing file of the list; the shared first step of both sources.
-bool OpenNext(platform::Env& env, const std::vector<std::string>& names, const OwnFiles* own, std::size_t& next,
-              SourceFile& file, std::unique_ptr<platform::ReadableFile>& handle) {
-  while (next < names.size()) {
-    const std::string& name = names[next++];
+bool OpenNext(platform::Env& env, NameList::Cursor& names, const OwnFiles* own, SourceFile& file,
+              std::unique_ptr<platform::ReadableFile>& handle) {
+  while (names.Next()) {
+    const std::string& name = names.Name();
     file = SourceFile{name, 0, 0, "", false};
     handle.reset();
     try {
@@ -46,11 +46,11 @@ bool OpenNext(platform::Env& env, const std::vector<std::string>& names, const O
 
 class SerialSource : public BlockSource {
  public:
-  SerialSource(platform::Env& env, const std::vector<std::string>& names, const OwnFiles* own)
+  SerialSource(platform::Env& env, const NameList& names, const OwnFiles* own)
       : env_(env), names_(names), own_(own), chunk_(kChunk), block_(kChunk + kCompressSlack) {}
 
   bool NextFile(SourceFile& file) override {
-    if (!OpenNext(env_, names_, own_, next_, file, handle_)) return false;
+    if (!OpenNext(env_, names_, own_, file, handle_)) return false;
     remaining_ = file.size;
     changed_ = false;
     return true;
@@ -87,10 +87,9 @@ class SerialSource : public BlockSource {
 
  private:
   platform::Env& env_;
-  const std::vector<std::string> names_;  // a copy: the reader thread may outlive the caller's list
+  NameList::Cursor names_;
   const OwnFiles* own_;
   bool changed_ = false;
-  std::size_t next_ = 0;
   std::unique_ptr<platform::ReadableFile> handle_;
   std::int64_t remaining_ = 0;
   std::vector<std::uint8_t> chunk_;
@@ -98,15 +97,16 @@ class SerialSource : public BlockSource {
   LzrwCompressor compressor_;
 };
 
-// A reader thread fills a ring of slots in list order: a file's head, then its
-// chunks (the last marked as such), and an end mark after a file that ended
-// before its announced size. Workers compress chunk slots; the consumer takes
+// A reader thread fills a ring of slots in list order: a file's chunks (the
+// first carries the file's head, the last is marked as such; a file without
+// data gets a slot of its own for its head), and an end mark after a file that
+// ended before its announced size. Workers compress chunk slots; the consumer takes
 // slots in ring order once they are ready, and while the head is not ready it
 // compresses queued slots itself (the head first) rather than sleep. The ring
 // bounds the memory in use (about 64 KiB a slot).
 class ParallelSource : public BlockSource {
  public:
-  ParallelSource(platform::Env& env, const std::vector<std::string>& names, unsigned threads, const OwnFiles* own)
+  ParallelSource(platform::Env& env, const NameList& names, unsigned threads, const OwnFiles* own)
       : env_(env), names_(names), own_(own), slots_(std::max<std::size_t>(32, 8 * threads)) {
     for (Slot& slot : slots_) {
       slot.input.resize(kChunk);
@@ -130,14 +130,21 @@ class ParallelSource : public BlockSource {
   bool NextFile(SourceFile& file) override {
     // Passes over whatever is left of the current file (its data was not wanted).
     for (;;) {
-      Slot& slot = Take();
-      if (slot.kind == Kind::kFile) {
+      Slot& slot = TakePublished();
+      if (slot.head && !headGiven_) {
         file = slot.file;
         changed_ = false;
-        Release();
+        // A head that comes with the file's first chunk stays for NextBlock;
+        // the chunk may still be compressed meanwhile.
+        if (slot.kind == Kind::kFile) {
+          Release();
+        } else {
+          headGiven_ = true;
+        }
         return true;
       }
-      const bool end = slot.kind == Kind::kEnd;
+      headGiven_ = false;
+      const bool end = Take().kind == Kind::kEnd;
       Release();
       if (end) return false;
     }
@@ -147,12 +154,14 @@ class ParallelSource : public BlockSource {
 
   bool NextBlock(SourceBlock& block) override {
     Slot& slot = Take();
-    if (slot.kind == Kind::kFileEnd || slot.kind == Kind::kFile || slot.kind == Kind::kEnd) {
-      if (slot.kind == Kind::kFileEnd) {
-        changed_ = true;
-        Release();
-      }
+    if ((slot.head && !headGiven_) || slot.kind == Kind::kFile || slot.kind == Kind::kEnd) {
       return false;  // a following file's head stays for NextFile
+    }
+    headGiven_ = false;
+    if (slot.kind == Kind::kFileEnd) {
+      changed_ = true;
+      Release();
+      return false;
     }
     if (!slot.error.empty()) throw EArchiveError(kCannotReadFile, slot.error);
     block.data = slot.output.data();
@@ -170,6 +179,7 @@ class ParallelSource : public BlockSource {
   struct Slot {
     Kind kind = Kind::kEnd;
     State state = State::kFilling;
+    bool head = false;  // begins a file: `file` holds it
     SourceFile file;
     std::vector<std::uint8_t> input, output;
     std::size_t inputBytes = 0;
@@ -185,6 +195,15 @@ class ParallelSource : public BlockSource {
   }
 
   Slot& Head() { return slots_[head_ % slots_.size()]; }
+
+  // Consumer side: the slot at the head once it is published, whether or not
+  // compressed.
+  Slot& TakePublished() {
+    if (held_) Release();
+    std::unique_lock lock(mutex_);
+    headReady_.wait(lock, [&] { return head_ < tail_; });
+    return Head();
+  }
 
   // Consumer side: the slot at the head, once ready. It stays taken until
   // Release. While the head is not ready, the consumer compresses queued slots
@@ -252,23 +271,29 @@ class ParallelSource : public BlockSource {
       atHead = &slot == &Head();
     }
     if (compress) workQueued_.notify_one();
-    if (atHead) headReady_.notify_one();  // the consumer may be waiting for it
+    if (atHead) headReady_.notify_one();  // the consumer may be waiting for it, or for its head
   }
 
   void ReadAhead() {
-    std::size_t next = 0;
+    NameList::Cursor names(names_);
     SourceFile file;
     std::unique_ptr<platform::ReadableFile> handle;
-    while (OpenNext(env_, names_, own_, next, file, handle)) {
-      Slot* head = Claim();
-      if (!head) return;
-      head->kind = Kind::kFile;
-      head->file = file;
-      Publish(*head, false);
+    while (OpenNext(env_, names, own_, file, handle)) {
+      // The head goes with the file's first chunk, or alone when the file has no data to read.
       std::int64_t remaining = handle ? file.size : 0;
-      while (remaining > 0) {
+      if (remaining <= 0) {
+        Slot* head = Claim();
+        if (!head) return;
+        head->kind = Kind::kFile;
+        head->head = true;
+        head->file = file;
+        Publish(*head, false);
+      }
+      for (bool first = true; remaining > 0; first = false) {
         Slot* slot = Claim();
         if (!slot) return;
+        slot->head = first;
+        if (first) slot->file = file;
         const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(remaining, kChunk));
         std::size_t got = 0;
         try {
@@ -300,6 +325,7 @@ class ParallelSource : public BlockSource {
     Slot* end = Claim();
     if (!end) return;
     end->kind = Kind::kEnd;
+    end->head = false;
     Publish(*end, false);
   }
 
@@ -327,7 +353,7 @@ class ParallelSource : public BlockSource {
   }
 
   platform::Env& env_;
-  const std::vector<std::string> names_;  // a copy: the reader thread may outlive the caller's list
+  const NameList& names_;
   const OwnFiles* own_;
   std::vector<Slot> slots_;
   std::mutex mutex_;
@@ -337,7 +363,8 @@ class ParallelSource : public BlockSource {
   bool stopping_ = false;
   bool readerWaiting_ = false;
   bool held_ = false;
-  bool changed_ = false;  // the consumer's view of the current file
+  bool headGiven_ = false;  // NextFile gave the head slot's file; NextBlock takes its chunk
+  bool changed_ = false;    // the consumer's view of the current file
   LzrwCompressor compressor_;  // the consumer's own
   std::thread reader_;
   std::vector<std::thread> workers_;
@@ -345,8 +372,8 @@ class ParallelSource : public BlockSource {
 
 }  // namespace
 
-std::unique_ptr<BlockSource> MakeBlockSource(platform::Env& env, const std::vector<std::string>& names,
-                                             unsigned threads, const OwnFiles* own) {
+std::unique_ptr<BlockSource> MakeBlockSource(platform::Env& env, const NameList& names, unsigned threads,
+                                             const OwnFiles* own) {
   if (threads <= 1) return std::make_unique<SerialSource>(env, names, own);
   return std::make_unique<ParallelSource>(env, names, threads, own);
 }

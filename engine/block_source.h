@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/name_list.h"
 #include "platform/Platform.h"
 
 namespace parvex {
@@ -67,8 +68,9 @@ class BlockSource {
   virtual bool CurrentFileChanged() const = 0;
 };
 
-// threads <= 1: the serial source. `own` may be null.
-std::unique_ptr<BlockSource> MakeBlockSource(platform::Env& env, const std::vector<std::string>& names,
-                                             unsigned threads, const OwnFiles* own);
+// threads <= 1: the serial source. `names` and `own` must outlive the source;
+// `own` may be null.
+std::unique_ptr<BlockSource> MakeBlockSource(platform::Env& env, const NameList& names, unsigned threads,
+                                             const OwnFiles* own);
 
 }  // namespace parvex

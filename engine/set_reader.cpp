@@ -22,8 +22,9 @@ using platform::IoError;
 namespace {
 
 constexpr std::int64_t kChunk = static_cast<std::int64_t>(fmt::kChunkSize);
-// Blocks read ahead at most: with their decoded forms about 2 MiB.
-constexpr std::size_t kMaxBatch = 32;
+// Blocks of a batch when decoding on a pool: with their decoded forms 2 MiB,
+// twice over with the batch read ahead. Fewer would wake the pool too often.
+constexpr std::size_t kPoolBatch = 32;
 
 bool BlockLengthValid(std::int64_t length) {
   return length >= 1 && length <= static_cast<std::int64_t>(kMaxBlockSize);
@@ -38,15 +39,19 @@ struct SetReader::Pending {
   bool decoded = false;
   std::size_t produced = 0;
   std::string fault;
-  std::vector<std::uint8_t> block = std::vector<std::uint8_t>(kMaxBlockSize);
-  std::vector<std::uint8_t> output = std::vector<std::uint8_t>(kMaxBlockInput);
+  // Given their room when first used: a set of small files needs few of them.
+  std::vector<std::uint8_t> block, output;
 };
 
 SetReader::SetReader(platform::Env& env, const std::string& firstVolume, SetReaderOptions options)
     : env_(env), first_(firstVolume), options_(std::move(options)) {
   const unsigned threads = std::max(1u, options_.threads);
-  batch_.resize(threads > 1 ? std::min<std::size_t>(4 * std::size_t{threads}, kMaxBatch) : 1);
-  if (threads > 1) pool_ = std::make_unique<WorkPool>(threads);
+  const std::size_t batch = threads > 1 ? kPoolBatch : 1;
+  batch_.items.resize(batch);
+  if (threads > 1) {
+    ahead_.items.resize(batch);
+    pool_ = std::make_unique<WorkPool>(threads);
+  }
 }
 
 SetReader::~SetReader() = default;
@@ -86,14 +91,22 @@ const SetHeader& SetReader::Open() {
 SetReader::Item SetReader::Next() {
   try {
     for (;;) {
-      if (nextOut_ < batchCount_) {
+      if (nextOut_ < batch_.count) {
         if (HandOut()) return Item::kBlock;
         continue;
       }
-      if (batchFault_) std::rethrow_exception(std::exchange(batchFault_, nullptr));
-      if (batchEnds_) {
-        batchEnds_ = false;
-        Finish(batchEnding_, batchNote_);
+      if (batch_.fault) std::rethrow_exception(std::exchange(batch_.fault, nullptr));
+      if (batch_.ends) {
+        batch_.ends = false;
+        Finish(batch_.ending, batch_.note);
+      }
+      if (aheadStarted_) {
+        pool_->Wait();
+        aheadStarted_ = false;
+        std::swap(batch_, ahead_);
+        nextOut_ = 0;
+        ReadAhead();
+        continue;
       }
       switch (state_) {
         case State::kDone:
@@ -108,7 +121,8 @@ SetReader::Item SetReader::Next() {
           break;
         case State::kBlocks:
           if (segmentLeft_ > 0) {
-            FillBatch();
+            FillBatch(batch_);
+            ReadAhead();
           } else {
             state_ = State::kRecord;
             afterSegment_ = true;
@@ -116,7 +130,8 @@ SetReader::Item SetReader::Next() {
           break;
         case State::kTail:
         case State::kSalvage:
-          FillBatch();
+          FillBatch(batch_);
+          ReadAhead();
           break;
       }
     }
@@ -389,81 +404,125 @@ bool SetReader::BlocksRunToEndAt(std::int64_t at, bool oneIsEnough) {
   return p > at;
 }
 
-void SetReader::FillBatch() {
-  batchCount_ = nextOut_ = 0;
+void SetReader::DecodeBlock(Pending& p) {
+  p.produced = static_cast<std::size_t>(kChunk);
+  p.decoded = false;
+  p.fault.clear();
+  if (!p.decode) return;
+  try {
+    p.produced = DecompressBlock(p.block.data(), p.output.data(), static_cast<std::uint16_t>(p.length));
+    p.decoded = true;
+  } catch (const ECorruptBlock& e) {
+    p.fault = e.what();
+    p.produced = 0;  // a file that is not restored or verified need not be sound
+  }
+}
+
+// Reads the block record at the volume's position into `p`. False, with the
+// reason in `batch`, when no block is to be read there.
+bool SetReader::ReadBlock(Batch& batch, Pending& p, bool run) {
+  std::int32_t b = 0;
+  if (!run) {
+    if (segmentLeft_ <= 0) return false;
+    if (segmentLeft_ < 4 || !volume_.ReadI32(b) || !fmt::BlockLengthFits(b, segmentLeft_)) {
+      batch.fault = std::make_exception_ptr(EArchiveError(
+          kCannotReadArchive,
+          volume_.WhereAt(p.at, "a block length of " + std::to_string(b) + " does not fit its segment" + OfFile())));
+      return false;
+    }
+    volume_.Read(p.block.data(), static_cast<std::size_t>(b));
+    segmentLeft_ -= b + 4;
+    p.decode = decodeAll_ || segmentLeft_ == 0;
+  } else {
+    const bool salvage = state_ == State::kSalvage;
+    std::string why;
+    if (volume_.Remaining() == 0) {
+      why = "the volume ends";
+    } else if (!volume_.PeekI32At(p.at, b)) {
+      why = "the volume ends inside a block length";
+    } else if (!BlockLengthValid(b)) {
+      why = "no block begins here";
+    } else if (b + 4 > volume_.Remaining()) {
+      why = "the volume ends inside a block record";
+    }
+    if (!why.empty()) {
+      batch.ends = true;
+      batch.ending = salvage ? SetEnd::kSalvaged : SetEnd::kCut;
+      batch.note = salvage ? volume_.WhereAt(p.at, "salvage stopped here: " + why)
+                           : tailNote_ + " its blocks were read up to offset " + std::to_string(p.at) + ", where " +
+                                 why;
+      return false;
+    }
+    volume_.Skip(4);
+    volume_.Read(p.block.data(), static_cast<std::size_t>(b));
+    p.decode = true;
+  }
+  p.length = b;
+  return true;
+}
+
+// Reads the next batch of blocks; the batch to be handed out next is decoded
+// before the return, the one read ahead is started on the pool.
+void SetReader::FillBatch(Batch& batch) {
+  const bool ahead = &batch == &ahead_;
+  batch.count = 0;
+  batch.readFrom = volume_.Offset();
+  if (!ahead) nextOut_ = 0;
   const bool run = state_ != State::kBlocks;  // blocks as far as they go, not by a length
   std::size_t n = 0;
-  for (; n < batch_.size(); ++n) {
-    Pending& p = batch_[n];
+  for (; n < batch.items.size(); ++n) {
+    Pending& p = batch.items[n];
+    if (p.block.empty()) {
+      p.block.resize(kMaxBlockSize);
+      p.output.resize(kMaxBlockInput);
+    }
     p.at = volume_.Offset();
-    std::int32_t b = 0;
-    if (!run) {
-      if (segmentLeft_ <= 0) break;
-      if (segmentLeft_ < 4 || !volume_.ReadI32(b) || !fmt::BlockLengthFits(b, segmentLeft_)) {
-        batchFault_ = std::make_exception_ptr(EArchiveError(
-            kCannotReadArchive, volume_.WhereAt(p.at, "a block length of " + std::to_string(b) +
-                                                          " does not fit its segment" + OfFile())));
-        break;
-      }
-      volume_.Read(p.block.data(), static_cast<std::size_t>(b));
-      segmentLeft_ -= b + 4;
-      p.decode = decodeAll_ || segmentLeft_ == 0;
-    } else {
-      const bool salvage = state_ == State::kSalvage;
-      std::string why;
-      if (volume_.Remaining() == 0) {
-        why = "the volume ends";
-      } else if (!volume_.PeekI32At(p.at, b)) {
-        why = "the volume ends inside a block length";
-      } else if (!BlockLengthValid(b)) {
-        why = "no block begins here";
-      } else if (b + 4 > volume_.Remaining()) {
-        why = "the volume ends inside a block record";
-      }
-      if (!why.empty()) {
-        batchEnds_ = true;
-        batchEnding_ = salvage ? SetEnd::kSalvaged : SetEnd::kCut;
-        batchNote_ = salvage ? volume_.WhereAt(p.at, "salvage stopped here: " + why)
-                             : tailNote_ + " its blocks were read up to offset " + std::to_string(p.at) + ", where " +
-                                   why;
-        break;
-      }
-      volume_.Skip(4);
-      volume_.Read(p.block.data(), static_cast<std::size_t>(b));
-      p.decode = true;
-    }
-    p.length = b;
-  }
-  batchCount_ = n;
-  const auto decode = [this](std::size_t i) {
-    Pending& p = batch_[i];
-    p.produced = static_cast<std::size_t>(kChunk);
-    p.decoded = false;
-    p.fault.clear();
-    if (!p.decode) return;
     try {
-      p.produced = DecompressBlock(p.block.data(), p.output.data(), static_cast<std::uint16_t>(p.length));
-      p.decoded = true;
-    } catch (const ECorruptBlock& e) {
-      p.fault = e.what();
-      p.produced = 0;  // a file that is not restored or verified need not be sound
+      if (!ReadBlock(batch, p, run)) break;
+    } catch (const IoError& e) {
+      // After the blocks read before it, as one block at a time would have it.
+      batch.fault = std::make_exception_ptr(EArchiveError(kCannotReadArchive, e.what()));
+      break;
     }
-  };
-  if (pool_ && n > 1) {
+  }
+  batch.count = n;
+  const auto decode = [&batch](std::size_t i) { DecodeBlock(batch.items[i]); };
+  if (ahead) {
+    pool_->Start(n, decode);
+  } else if (pool_ && n > 1) {
     pool_->Run(n, decode);
   } else {
     for (std::size_t i = 0; i < n; ++i) decode(i);
   }
 }
 
+// With a pool: reads the batch after the current one, while this still goes
+// on in the same segment or run, and starts its decoding.
+void SetReader::ReadAhead() {
+  if (!pool_ || batch_.fault || batch_.ends) return;
+  if (state_ == State::kBlocks ? segmentLeft_ <= 0 : state_ != State::kTail && state_ != State::kSalvage) return;
+  FillBatch(ahead_);
+  aheadStarted_ = true;
+}
+
+void SetReader::DropAhead() {
+  if (!aheadStarted_) return;
+  pool_->Wait();
+  aheadStarted_ = false;
+  ahead_.count = 0;
+  ahead_.fault = nullptr;
+  ahead_.ends = false;
+}
+
 // Hands out the next block read ahead; false when it ended a salvage.
 bool SetReader::HandOut() {
-  const Pending& p = batch_[nextOut_++];
+  const Pending& p = batch_.items[nextOut_++];
   if (!p.fault.empty() && decodeAll_) {
+    DropAhead();
     if (state_ == State::kSalvage) {
-      nextOut_ = batchCount_;
-      batchFault_ = nullptr;
-      batchEnds_ = false;
+      nextOut_ = batch_.count;
+      batch_.fault = nullptr;
+      batch_.ends = false;
       Finish(SetEnd::kSalvaged, volume_.WhereAt(p.at, "salvage stopped here: a block" + OfFile() +
                                                           " that cannot be decoded (" + p.fault + ")"));
       return false;
@@ -471,6 +530,7 @@ bool SetReader::HandOut() {
     Fault(kCannotReadArchive, p.at, p.fault + " (a block" + OfFile() + ")");
   }
   if (decodeAll_ && lastSize_ >= 0 && lastSize_ != kChunk) {
+    DropAhead();
     Fault(kCannotReadArchive, lastAt_, "a block" + OfFile() + " that is not its last decodes to " +
                                            std::to_string(lastSize_) + " bytes, not " + std::to_string(kChunk));
   }

@@ -119,7 +119,7 @@ class SetReader {
   unsigned Volumes() const { return volumeNumber_; }
   const std::string& VolumeName() const { return volume_.Name(); }
   // Bytes of all volumes read so far.
-  std::int64_t BytesRead() const { return bytesBefore_ + volume_.Offset(); }
+  std::int64_t BytesRead() const { return bytesBefore_ + (aheadStarted_ ? ahead_.readFrom : volume_.Offset()); }
 
  private:
   enum class State { kRecord, kSegment, kBlocks, kTail, kSalvage, kDone };
@@ -131,7 +131,12 @@ class SetReader {
   bool EndOrContinuationAt(std::int64_t at);
   bool ValidRecordAt(std::int64_t at, bool deep = false);
   bool BlocksRunToEndAt(std::int64_t at, bool oneIsEnough = false);
-  void FillBatch();
+  struct Batch;
+  void FillBatch(Batch& batch);
+  bool ReadBlock(Batch& batch, Pending& p, bool run);
+  static void DecodeBlock(Pending& p);
+  void ReadAhead();
+  void DropAhead();
   bool HandOut();
   void Finish(SetEnd how, const std::string& note);
   [[noreturn]] void Fault(const char* fixed, std::int64_t at, const std::string& what) const;
@@ -165,12 +170,20 @@ class SetReader {
 
   // Blocks read ahead and decoded together, handed out in order; a fault met
   // while reading ahead (or the end of a run of blocks) comes at its turn.
-  std::vector<Pending> batch_;
-  std::size_t batchCount_ = 0, nextOut_ = 0;
-  std::exception_ptr batchFault_;
-  bool batchEnds_ = false;
-  SetEnd batchEnding_ = SetEnd::kCut;
-  std::string batchNote_;
+  // With a pool, the batch after the one handed out is read as soon as that
+  // one is, and decoded on the pool while the caller writes out its blocks.
+  struct Batch {
+    std::vector<Pending> items;
+    std::size_t count = 0;
+    std::exception_ptr fault;  // after its blocks
+    bool ends = false;         // a run of blocks ends after its blocks
+    SetEnd ending = SetEnd::kCut;
+    std::string note;
+    std::int64_t readFrom = 0;  // the volume's offset where its reading began
+  };
+  Batch batch_, ahead_;
+  bool aheadStarted_ = false;  // ahead_ is read and on the pool
+  std::size_t nextOut_ = 0;
   std::unique_ptr<WorkPool> pool_;
 };
 

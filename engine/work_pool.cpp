@@ -15,20 +15,31 @@ WorkPool::~WorkPool() {
   for (std::thread& worker : workers_) worker.join();
 }
 
-void WorkPool::Run(std::size_t n, const std::function<void(std::size_t)>& job) {
+void WorkPool::Run(std::size_t n, std::function<void(std::size_t)> job) {
+  Start(n, std::move(job));
+  Wait();
+}
+
+void WorkPool::Start(std::size_t n, std::function<void(std::size_t)> job) {
   if (n == 0) return;
   {
     std::lock_guard lock(mutex_);
-    job_ = &job;
+    job_ = std::move(job);
     next_ = 0;
     count_ = n;
     done_ = 0;
+    started_ = true;
     ++generation_;
   }
-  changed_.notify_all();
+  if (!workers_.empty()) changed_.notify_all();
+}
+
+void WorkPool::Wait() {
+  if (!started_) return;
   Drain();
   std::unique_lock lock(mutex_);
   changed_.wait(lock, [&] { return done_ == count_; });
+  started_ = false;
   job_ = nullptr;
 }
 
@@ -36,14 +47,12 @@ void WorkPool::Run(std::size_t n, const std::function<void(std::size_t)>& job) {
 void WorkPool::Drain() {
   for (;;) {
     std::size_t index;
-    const std::function<void(std::size_t)>* job;
     {
       std::lock_guard lock(mutex_);
-      if (!job_ || next_ == count_) return;
+      if (!started_ || next_ == count_) return;
       index = next_++;
-      job = job_;
     }
-    (*job)(index);
+    job_(index);  // stays set until the batch is waited for
     bool last;
     {
       std::lock_guard lock(mutex_);
@@ -58,7 +67,7 @@ void WorkPool::Work() {
   for (;;) {
     {
       std::unique_lock lock(mutex_);
-      changed_.wait(lock, [&] { return stopping_ || (generation_ != seen && job_ && next_ < count_); });
+      changed_.wait(lock, [&] { return stopping_ || (generation_ != seen && started_ && next_ < count_); });
       if (stopping_) return;
       seen = generation_;
     }

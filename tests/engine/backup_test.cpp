@@ -412,6 +412,42 @@ TEST_F(BackupTest, RelativeNamesAreTakenAgainstTheEnvsWorkingDirectory) {
   EXPECT_EQ(test::ReadFile(dir / "work/out/a"), test::TextLike(100, 1));
 }
 
+// Three digits name volumes 2 to 1001 (.002 ... .999, .000, .001): a set of
+// 1,001 volumes is written and read back whole; one that would need a 1,002nd
+// stops with the reason rather than overwrite volume 2.
+TEST_F(BackupTest, ASetOfAThousandAndOneVolumesAndNoMore) {
+  // At the smallest volume size every further volume holds one block.
+  bf.MaxSize = static_cast<std::int32_t>(format::kMinMaxSize);
+  for (const std::size_t chunks : {1000u, 1001u}) {
+    SCOPED_TRACE(chunks);
+    const Bytes data = test::Periodic(chunks * format::kChunkSize, 61, 3);
+    test::WriteFile(dir / "big", data);
+    const std::string set = dir / ("s" + std::to_string(chunks) + "/V.PX");
+    fs::create_directories(platform::DirectoryPart(set));
+    if (chunks == 1000) {
+      const TBackupResult result = bf.Backup({dir / "big"}, set);
+      ASSERT_TRUE(result.completed);
+      ASSERT_EQ(result.volumes.size(), 1001u);
+      EXPECT_EQ(result.volumes[999].name, platform::DirectoryPart(set) + "V.000");
+      EXPECT_EQ(result.volumes[1000].name, platform::DirectoryPart(set) + "V.001");
+      TBackupFile reader;
+      const TRestoreResult restored = reader.Restore(set, dir / "out");
+      EXPECT_TRUE(restored.setCompleted);
+      EXPECT_EQ(restored.volumes, 1001u);
+      EXPECT_EQ(test::ReadFile(dir / "out/big"), data);
+    } else {
+      try {
+        bf.Backup({dir / "big"}, set);
+        ADD_FAILURE() << "no error";
+      } catch (const EArchiveError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot write to archive: volume 1002 would be named " +
+                                             platform::DirectoryPart(set) + "V.002, like volume 2 of this set; "
+                                             "use a larger volume size");
+      }
+    }
+  }
+}
+
 TEST(FormatTest, VolumeSizeLimits) {
   using format::VolumeSizeCheck;
   EXPECT_EQ(format::CheckVolumeSize(0), VolumeSizeCheck::kOk);

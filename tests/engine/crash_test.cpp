@@ -124,6 +124,52 @@ TEST_F(CrashTest, ACompletedSetIsByteForByteWhatItWasThoughItsLengthWasPatchedOn
   EXPECT_EQ(test::ReadFile(dir / "C.PX"), expected);
 }
 
+// A volume whose buffer goes to disk before every write, so that a flush falls
+// inside every segment head, every record and every block record.
+class FlushEveryWriteEnv : public platform::EnvWrapper {
+ public:
+  FlushEveryWriteEnv() : EnvWrapper(platform::Env::Default()) {}
+  std::unique_ptr<platform::WritableFile> CreateVolume(const std::string& path) override {
+    class File : public platform::WritableFileWrapper {
+     public:
+      using WritableFileWrapper::WritableFileWrapper;
+      void Write(const void* data, std::size_t n) override {
+        if (listener_) listener_();
+        inner().Write(data, n);
+      }
+      void SetFlushListener(std::function<void()> listener) override { listener_ = std::move(listener); }
+
+     private:
+      std::function<void()> listener_;
+    };
+    return std::make_unique<File>(target()->CreateVolume(path));
+  }
+};
+
+TEST_F(CrashTest, AFlushAtAnyWriteLeavesTheSameSet) {
+  MakeSources({100000, 0, 3, 250000, 40000});
+  const auto split = [&](platform::Env& env, const std::string& first) {
+    TBackupFile bf(&env);
+    bf.Threads = 1;
+    bf.MaxSize = 150000;
+    bf.BackupTitle = "flushes";
+    ASSERT_TRUE(bf.Backup(sources, first).completed);
+  };
+  FlushEveryWriteEnv flushing;
+  fs::create_directories(dir / "plain");
+  fs::create_directories(dir / "flushed");
+  split(*platform::Env::Default(), dir / "plain/P.PX");
+  split(flushing, dir / "flushed/P.PX");
+  unsigned k = 1;
+  for (; fs::exists(format::VolumeName(dir / "plain/P.PX", k)); ++k) {
+    EXPECT_EQ(test::ReadFile(format::VolumeName(dir / "flushed/P.PX", k)),
+              test::ReadFile(format::VolumeName(dir / "plain/P.PX", k)))
+        << k;
+  }
+  EXPECT_GE(k, 4u);
+  EXPECT_FALSE(fs::exists(format::VolumeName(dir / "flushed/P.PX", k)));
+}
+
 TEST_F(CrashTest, ASplitKilledAtTwentyPointsLeavesEveryBlockOnDiskReadable) {
   MakeSources({1500000, 40000, 900000, 4600000, 0, 1700000});
   const std::string first = dir / "set/K.PX";

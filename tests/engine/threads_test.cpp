@@ -7,8 +7,10 @@
 #include <sstream>
 
 #include "engine/backup.h"
+#include "engine/examine.h"
 #include "engine/format.h"
 #include "tests/support/FaultEnv.h"
+#include "tests/support/SetBytes.h"
 #include "tests/support/TestFiles.h"
 
 namespace parvex {
@@ -171,6 +173,103 @@ TEST_F(ThreadsTest, FullDisksAndAFileThatEndsEarly) {
   ExpectSameForEveryThreadCount(sc);
   sc.diskSize = 30000;  // too small for a single block: an error, at the same point
   ExpectSameForEveryThreadCount(sc);
+}
+
+// A damaged set is read alike by every thread count: the same blocks reach the
+// files, the same fault ends the restore after the same block, and the check
+// reports the same, whichever batch of blocks read ahead the damage lies in.
+TEST(ThreadsReadTest, ADamagedSetIsReadAlikeByEveryThreadCount) {
+  test::TempDir dir;
+  constexpr int kBlocks = 40;
+  const Bytes data = test::TextLike(kBlocks * format::kChunkSize, 9);
+  const auto chunk = [&](int i) {
+    return Bytes(data.begin() + static_cast<std::ptrdiff_t>(i * format::kChunkSize),
+                 data.begin() + static_cast<std::ptrdiff_t>((i + 1) * format::kChunkSize));
+  };
+  enum class Damage { kUndecodable, kShortBlock, kLengthTooLong, kSalvage, kCutTail, kShrinks };
+  struct Case {
+    Damage damage;
+    int at;  // the block it hits
+  };
+  std::vector<Case> cases;
+  for (int at : {0, 1, 7, 8, 9, 16, 31, 32, 33, 39}) {
+    for (Damage d : {Damage::kUndecodable, Damage::kShortBlock, Damage::kLengthTooLong, Damage::kSalvage,
+                     Damage::kCutTail, Damage::kShrinks}) {
+      cases.push_back({d, at});
+    }
+  }
+  for (const Case& c : cases) {
+    Bytes records;
+    std::size_t before = 0;  // bytes of the block records before the damaged one
+    for (int i = 0; i < kBlocks; ++i) {
+      if (i == c.at) before = records.size();
+      if (i == c.at && (c.damage == Damage::kUndecodable || c.damage == Damage::kSalvage)) {
+        test::Put32(records, 5);  // a copy from before the start of the output
+        records.insert(records.end(), {kFlagCompressed, 0x80, 0x00, 0x00, 0x10});
+      } else if (i == c.at && c.damage == Damage::kShortBlock && i + 1 < kBlocks) {
+        test::PutBlock(records, Bytes(data.begin(), data.begin() + 1000));
+      } else if (i == c.at && c.damage == Damage::kLengthTooLong) {
+        test::Put32(records, 1u << 20);
+      } else {
+        test::PutBlock(records, chunk(i));
+      }
+    }
+    test::SetBytes set = test::SetBytes().Header("", static_cast<std::uint32_t>(data.size()), 1).File("/d/big");
+    const std::size_t head = set.bytes.size() + 8;
+    if (c.damage == Damage::kSalvage) {
+      set.SegmentHead(0).Raw(records).Raw(Bytes(100, 'G'));
+    } else if (c.damage == Damage::kCutTail) {
+      set.SegmentHead(static_cast<std::uint32_t>(before)).Raw(records);  // killed: only `before` recorded
+      set.bytes.resize(head + before + (c.at == 0 ? 0 : 2000));
+    } else {
+      set.SegmentHead(static_cast<std::uint32_t>(records.size())).Raw(records).End();
+    }
+    const std::string first = dir / "D.PX";
+    test::WriteFile(first, set.bytes);
+
+    std::map<unsigned, std::string> seen;
+    for (unsigned threads : {1u, 2u, 8u}) {
+      test::FaultEnv env;
+      if (c.damage == Damage::kShrinks) {
+        env.shortFiles = {first};
+        env.shortAfter = static_cast<std::int64_t>(head + before + 10);
+      }
+      std::ostringstream log;
+      TBackupFile bf(&env);
+      bf.Threads = threads;
+      bf.Salvage = c.damage == Damage::kSalvage;
+      bf.OnProgress = [&](TBackupFile& s, const std::string&, TPercentage p, bool&) {
+        log << int(p) << ":" << s.Processed << " ";
+      };
+      bf.Warning = [&](const std::string& w) { log << "\nwarning " << w; };
+      const std::string out = dir / ("out" + std::to_string(threads));
+      try {
+        bf.Restore(first, out);
+      } catch (const EArchiveError& e) {
+        log << "\nerror " << e.what();
+      }
+      const Bytes restored = fs::exists(out + "/big") ? test::ReadFile(out + "/big") : Bytes();
+      log << "\nrestored " << restored.size() << (std::equal(restored.begin(), restored.end(), data.begin()) ? " intact"
+                                                                                                      : " WRONG");
+      InspectOptions verify;
+      verify.verify = true;
+      verify.threads = threads;
+      try {
+        const SetInfo info = InspectSet(env, first, verify);
+        log << "\ntest " << info.dataBytes << " " << static_cast<int>(info.ending) << " " << info.endNote;
+      } catch (const EArchiveError& e) {
+        log << "\ntest error " << e.what();
+      }
+      seen[threads] = WithoutDir(log.str(), out);
+      fs::remove_all(out);
+    }
+    SCOPED_TRACE("damage " + std::to_string(static_cast<int>(c.damage)) + " at block " + std::to_string(c.at));
+    EXPECT_EQ(seen[2], seen[1]);
+    EXPECT_EQ(seen[8], seen[1]);
+    if (c.damage != Damage::kShortBlock) {
+      EXPECT_EQ(seen[1].find("WRONG"), std::string::npos) << seen[1];
+    }
+  }
 }
 
 }  // namespace

@@ -9,9 +9,16 @@
 #include <string>
 
 #include "sysinfo/MSysInfo.h"
+#include "sysinfo/Sources.h"
 
 namespace parvex::sysinfo {
 namespace {
+
+// libcups is loaded when the printers are first asked for; a wrong library or
+// function name would leave every machine without an answer.
+TEST(SysInfoRealMachine, ThePrintSystemIsReachedThroughTheLibraryLoadedOnDemand) {
+  EXPECT_TRUE(CupsDestinations().has_value());
+}
 
 TEST(SysInfoRealMachine, AgreesWithTheKernel) {
   TMSysInfo info;
